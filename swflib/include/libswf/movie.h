@@ -1,0 +1,189 @@
+// A whole SWF file in memory: header fields and the tag list, the tag base classes, the
+// tag registry and the two-pass write.
+#pragma once
+
+#include "libswf/records.h"
+#include "libswf/stream.h"
+#include "libswf/vector.h"
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+
+namespace libswf {
+
+// One tag: its code, the body length of the last read or size pass and whether it insists
+// on the 6-byte header. A plain SwfTag is an empty tag of a code without class.
+class SwfTag : public SwfStruct {
+public:
+    explicit SwfTag(std::uint16_t code) : m_code(code) {}
+
+    virtual bool isDefinition() const { return false; }
+    virtual bool isUnknown() const { return false; }
+
+    // Computes the body length and remembers it for write.
+    std::uint32_t computeSize(SwfSizeContext& ctx);
+    // Writes header and body; requires a preceding computeSize.
+    void write(SwfOStream& os) const;
+
+    std::uint16_t code() const { return m_code; }
+    std::uint32_t length() const { return m_length; }
+    void setLength(std::uint32_t length) { m_length = length; }
+    bool longHeader() const { return m_longHeader; }
+    void setLongHeader(bool longHeader) { m_longHeader = longHeader; }
+    // 2 or 6: the header this tag is written with at its current length.
+    std::uint32_t headerSize() const { return usesLongHeader() ? 6 : 2; }
+    bool usesLongHeader() const { return m_longHeader || m_length > 62; }
+
+protected:
+    // The body: its exact size, then the bytes. Every pair agrees byte for byte.
+    virtual std::uint32_t bodySize(SwfSizeContext&) { return 0; }
+    virtual void writeBody(SwfOStream&) const {}
+
+private:
+    std::uint32_t m_length = 0;
+    bool m_longHeader = false;
+    std::uint16_t m_code;
+};
+
+// A tag whose body starts with a character id.
+class SwfDefinitionTag : public SwfTag {
+public:
+    SwfDefinitionTag(std::uint16_t code, std::uint16_t id) : SwfTag(code), id(id) {}
+    // Takes the next id of the process-wide counter (starting at 1, wrapping at 16 bits), so
+    // that definitions built without an id still differ from one another.
+    explicit SwfDefinitionTag(std::uint16_t code);
+
+    bool isDefinition() const override { return true; }
+
+    std::uint16_t id;
+};
+
+class SwfTagEnd : public SwfTag {
+public:
+    SwfTagEnd() : SwfTag(0) {}
+};
+
+class SwfTagShowFrame : public SwfTag {
+public:
+    SwfTagShowFrame() : SwfTag(1) {}
+};
+
+// A tag kept as raw bytes: codes without a class, and codes the reader was told to keep raw.
+class SwfTagUnknown : public SwfDefinitionTag {
+public:
+    SwfTagUnknown(std::uint16_t code, bool hasId, std::uint16_t id = 0)
+        : SwfDefinitionTag(code, id), hasId(hasId) {}
+    // Reads the body of the tag whose header the stream has just read.
+    explicit SwfTagUnknown(SwfIStream& is);
+
+    bool isDefinition() const override { return hasId; }
+    bool isUnknown() const override { return true; }
+
+    std::vector<std::uint8_t> body; // after the id when hasId
+    bool hasId;
+
+protected:
+    std::uint32_t bodySize(SwfSizeContext& ctx) override;
+    void writeBody(SwfOStream& os) const override;
+};
+
+// The owning tag list of a movie or sprite, with the dictionary of definitions by id.
+class SwfTags : public SwfStruct {
+public:
+    using List = SwfPtrVector<SwfTag>;
+
+    List list;
+    std::map<std::uint16_t, SwfTag*> dictionary; // filled by the binary reader, not owning
+
+    std::size_t size() const { return list.size(); }
+    bool empty() const { return list.empty(); }
+    SwfTag& operator[](std::size_t i) const { return *list[i]; }
+    List::const_iterator begin() const { return list.begin(); }
+    List::const_iterator end() const { return list.end(); }
+    void append(std::unique_ptr<SwfTag> tag) { list.push_back(std::move(tag)); }
+    void clear() {
+        dictionary.clear();
+        list.clear();
+    }
+
+    // Reads tags from the stream's position up to its limit or an End tag. Nested lists (a
+    // sprite's) end quietly where a long header would pass the limit; the top-level list
+    // treats that as truncation.
+    void read(SwfIStream& is, bool nested);
+    // Runs prepare and computeSize on every tag; returns the list's byte count including the
+    // closing End header. Throws ValueOutOfRange when a tag code exceeds 10 bits.
+    std::uint64_t computeSize(SwfSizeContext& ctx);
+    // Writes every tag and the closing End header; the size pass must have run.
+    void write(SwfOStream& os) const;
+    // ShowFrame tags directly in this list.
+    std::size_t countFrames() const;
+};
+
+class SwfTagDefineSprite : public SwfDefinitionTag {
+public:
+    SwfTagDefineSprite() : SwfDefinitionTag(39) {}
+    explicit SwfTagDefineSprite(SwfIStream& is);
+
+    // Sets the frame count to the ShowFrame tags directly in the sprite.
+    void prepare() override;
+
+    std::uint16_t frameCount = 0;
+    SwfTags tags;
+
+protected:
+    std::uint32_t bodySize(SwfSizeContext& ctx) override;
+    void writeBody(SwfOStream& os) const override;
+};
+
+// One row of the tag registry.
+using SwfTagCreator = std::unique_ptr<SwfTag> (*)(SwfIStream&);
+struct SwfTagInfo {
+    std::uint16_t code;
+    const char* name;  // XML element name
+    bool definition;   // the class derives from SwfDefinitionTag
+    bool startsWithId; // the body starts with a character id (raw tags keep it apart)
+    SwfTagCreator create; // null while the tag's family is kept raw
+};
+
+// Every tag code the program names, in code order.
+std::span<const SwfTagInfo> swfTagTable();
+// The row of a code, or null for codes without a row.
+const SwfTagInfo* findSwfTag(std::uint16_t code);
+// The element name of a code, or null.
+const char* swfTagName(std::uint16_t code);
+// Builds the tag whose header (code, length, long-header state) the stream has just read.
+std::unique_ptr<SwfTag> createSwfTag(SwfIStream& is);
+
+// A whole SWF movie.
+class SwfMovie {
+public:
+    // Compressed version 7 movie of 550 x 400 pixels at 12 frames per second.
+    SwfMovie();
+    SwfMovie(bool compressed, std::uint8_t version, std::int32_t xmax, std::int32_t ymax,
+             float frameRate);
+
+    std::array<bool, 1024> keepRaw{};
+    std::array<bool, 256> keepRawActions{};
+    bool compressed = true;
+    std::uint8_t version = 7;
+    float frameRate = 12.0f;
+    SwfRect frameSize{0, 0, 11000, 8000};
+    std::uint16_t frameCount = 0;
+    SwfTags tags;
+
+    // Replaces header and tags with the file's contents. Throws SwfException.
+    void read(std::span<const std::uint8_t> file);
+    // The complete file, compressed when the movie says so. Throws SwfException.
+    SwfBuffer write();
+    // The complete file with the body left uncompressed but the signature of the movie's
+    // compression; compressBody finishes it. Lets a caller free the model in between.
+    SwfBuffer writeUncompressed();
+};
+
+// Deflates everything after the 8 header bytes. Throws ZlibFailure.
+SwfBuffer compressBody(const SwfBuffer& file);
+
+} // namespace libswf

@@ -1,0 +1,119 @@
+// The small records that many tags embed: rectangle, matrix, colour, colour transform and
+// string, with their binary forms and sizes.
+#pragma once
+
+#include "libswf/stream.h"
+#include "libswf/vector.h"
+
+#include <cstdint>
+#include <string>
+
+namespace libswf {
+
+// A rectangle in twips, written with the fewest bits that hold all four values.
+class SwfRect : public SwfStruct {
+public:
+    SwfRect() = default;
+    SwfRect(std::int32_t xmin, std::int32_t ymin, std::int32_t xmax, std::int32_t ymax)
+        : xmin(xmin), ymin(ymin), xmax(xmax), ymax(ymax) {}
+
+    std::int32_t xmin = 0;
+    std::int32_t ymin = 0;
+    std::int32_t xmax = 0;
+    std::int32_t ymax = 0;
+
+    void read(SwfIStream& is);
+    // Throws ValueOutOfRange when a value needs more than 31 bits.
+    std::uint32_t computeSize(const SwfStream& ctx) const;
+    void write(SwfOStream& os) const;
+
+    bool operator==(const SwfRect& other) const {
+        return xmin == other.xmin && ymin == other.ymin && xmax == other.xmax &&
+               ymax == other.ymax;
+    }
+
+private:
+    unsigned bitCount() const;
+};
+
+using SwfRects = SwfPtrVector<SwfRect>;
+
+// A 2x3 affine matrix: scale and rotate/skew terms in 16.16 fixed point, translations in
+// twips. The third row of the 3x3 form is implied.
+class SwfMatrix : public SwfStruct {
+public:
+    float scaleX = 1.0f;
+    float rotateSkew1 = 0.0f;
+    float translateX = 0.0f;
+    float rotateSkew0 = 0.0f;
+    float scaleY = 1.0f;
+    float translateY = 0.0f;
+    bool hasScale = false;
+    bool hasRotate = false;
+
+    void read(SwfIStream& is);
+    // Throws ValueOutOfRange when a term does not fit its fixed-point field.
+    std::uint32_t computeSize(const SwfStream& ctx) const;
+    void write(SwfOStream& os) const;
+
+private:
+    struct Fields {
+        std::int32_t scale[2], rotate[2], translate[2];
+        unsigned scaleBits, rotateBits, translateBits;
+    };
+    Fields fields() const;
+};
+
+// A colour; whether alpha takes part in the binary form is the stream's alpha flag.
+struct SwfColor : public SwfStruct {
+    SwfColor() = default;
+    SwfColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a = 0)
+        : r(r), g(g), b(b), a(a) {}
+
+    std::uint8_t r = 0;
+    std::uint8_t g = 0;
+    std::uint8_t b = 0;
+    std::uint8_t a = 0;
+
+    void read(SwfIStream& is);
+    std::uint32_t computeSize(const SwfStream& ctx) const { return ctx.alpha ? 4 : 3; }
+    void write(SwfOStream& os) const;
+};
+
+// Multiplication terms (8.8 fixed point) and addition terms; the alpha terms take part in
+// the binary form only under the stream's alpha flag.
+class SwfColorTransform : public SwfStruct {
+public:
+    bool hasAdd = false;
+    bool hasMult = false;
+    std::int16_t mulR = 0, mulG = 0, mulB = 0, mulA = 0;
+    std::int16_t addR = 0, addG = 0, addB = 0, addA = 0;
+
+    void read(SwfIStream& is);
+    // Throws ValueOutOfRange when a term needs more than the 15 bits a 4-bit width allows.
+    std::uint32_t computeSize(const SwfStream& ctx) const;
+    void write(SwfOStream& os) const;
+
+private:
+    unsigned bitCount(const SwfStream& ctx) const;
+};
+
+// A zero-terminated byte string. The text holds the bytes before the terminator and is
+// never transcoded; the binary form is always the text plus one zero byte, so a string
+// that was never given is written as an empty string rather than as nothing.
+class SwfString : public SwfStruct {
+public:
+    SwfString() = default;
+    explicit SwfString(std::string text) : text(std::move(text)) {}
+
+    std::string text;
+
+    void read(SwfIStream& is) { is.readString(*this); }
+    // Throws ValueOutOfRange when the text holds a zero byte, which would end it early.
+    std::uint32_t computeSize(const SwfStream& ctx) const;
+    void write(SwfOStream& os) const { os.writeString(*this); }
+};
+
+using SwfStrings = SwfPtrVector<SwfString>;
+
+} // namespace libswf

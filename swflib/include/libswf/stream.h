@@ -1,0 +1,161 @@
+// Byte and bit cursors over SWF data, and the state that records and tags consult while
+// they are read, sized or written.
+#pragma once
+
+#include "libswf/vector.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace libswf {
+
+class SwfTags;
+class SwfString;
+
+// State shared by reading, sizing and writing. Tags set the fields they own before they
+// read, size or write the records that depend on them.
+class SwfStream : public SwfObject {
+public:
+    std::uint8_t version = 0;     // SWF version of the movie (header byte 3)
+    std::uint16_t tagCode = 0;    // code of the tag whose body is being processed
+    std::uint32_t tagLength = 0;  // that tag's body length
+    bool longHeader = false;      // read with the 6-byte header although shorter than 63
+    bool alpha = false;           // colours are RGBA and colour transforms carry alpha terms
+    // Shape records: extended style counts, whether NewStyles may appear, line style kind.
+    bool shapeExtendedCounts = false;
+    bool shapeNewStyles = false;
+    bool shapeLineStyle2 = false;
+    std::uint8_t numFillBits = 0;
+    std::uint8_t numLineBits = 0;
+    // Text records.
+    std::uint8_t glyphBits = 0;
+    std::uint8_t advanceBits = 0;
+};
+
+// The state of a size pass: the same as a stream's, without a buffer.
+class SwfSizeContext : public SwfStream {
+public:
+    explicit SwfSizeContext(std::uint8_t swfVersion) { version = swfVersion; }
+};
+
+// Read cursor over a byte buffer. Every read checks its bytes and throws
+// SwfException(UnexpectedEnd) without moving when they are not there. Reads are confined
+// to a limit, which the tag reader narrows to the body of the tag being decoded, so that a
+// tag can never consume its neighbours' bytes.
+class SwfIStream : public SwfStream {
+public:
+    explicit SwfIStream(std::span<const std::uint8_t> data);
+
+    // Replaces the data with an owned buffer (the inflated movie), keeping the position.
+    void adopt(SwfBuffer buffer);
+
+    const std::array<bool, 1024>* keepRaw = nullptr;
+    const std::array<bool, 256>* keepRawActions = nullptr;
+    SwfTags* tags = nullptr; // top-level list: definitions read so far, by character id
+
+    std::size_t position() const { return m_pos; }
+    void setPosition(std::size_t position);
+    std::size_t size() const { return m_size; }
+    std::size_t limit() const { return m_limit; }
+    std::size_t remaining() const { return m_limit - m_pos; }
+    const std::uint8_t* data() const { return m_data; }
+
+    // Narrows the limit for the lifetime of the object and restores it afterwards.
+    class Bound {
+    public:
+        Bound(SwfIStream& stream, std::size_t end);
+        ~Bound() { m_stream.m_limit = m_saved; }
+        Bound(const Bound&) = delete;
+        Bound& operator=(const Bound&) = delete;
+
+    private:
+        SwfIStream& m_stream;
+        std::size_t m_saved;
+    };
+
+    std::uint8_t readU8();
+    std::uint16_t readU16();
+    std::uint32_t readU32();
+    // Copies n bytes into target, or skips them when target is null.
+    void readBytes(void* target, std::size_t n);
+    // Copies n little-endian 16-bit units into target, or skips them when target is null.
+    void readBytes16(std::uint16_t* target, std::size_t n);
+    // The next n bytes as a view into the stream's data, which the caller copies if it keeps.
+    std::span<const std::uint8_t> readSpan(std::size_t n);
+
+    std::uint32_t readBits(unsigned n);
+    std::int32_t readSignedBits(unsigned n);
+    void alignBits() { m_bitsLeft = 0; }
+
+    std::uint32_t readEncodedU32();
+    // Reads up to and including the first zero byte.
+    void readString(SwfString& target);
+
+private:
+    [[noreturn]] void throwEnd(std::size_t wanted, const char* what) const;
+    void need(std::size_t n, const char* what) const {
+        if (m_limit - m_pos < n)
+            throwEnd(n, what);
+    }
+
+    SwfBuffer m_owned;
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_limit;
+    std::size_t m_pos = 0;
+    std::uint8_t m_bitByte = 0;
+    std::uint8_t m_bitsLeft = 0; // unread bits of m_bitByte, 0 when no bit byte is open
+};
+
+// Write cursor. The movie writer reserves the exact total from its size pass; should a
+// size operation ever under-report, the buffer grows instead of overflowing and the
+// tag writer's check reports the disagreement.
+class SwfOStream : public SwfStream {
+public:
+    explicit SwfOStream(std::size_t capacity);
+
+    SwfTags* tags = nullptr;
+
+    void writeU8(std::uint8_t value) {
+        reserveMore(1);
+        m_data[m_pos++] = value;
+    }
+    void writeU16(std::uint16_t value);
+    void writeU32(std::uint32_t value);
+    void writeBytes(const void* data, std::size_t n);
+    void writeBits(unsigned n, std::uint32_t value);
+    void flushBits();
+    void writeEncodedU32(std::uint32_t value);
+    void writeString(const SwfString& value);
+
+    std::size_t size() const { return m_pos; }
+    const std::uint8_t* data() const { return m_buffer.data(); }
+    // Hands the written bytes to the caller; the stream is empty afterwards.
+    SwfBuffer take();
+
+private:
+    void reserveMore(std::size_t n) {
+        if (m_buffer.size() - m_pos < n)
+            grow(n);
+    }
+    void grow(std::size_t n);
+
+    SwfBuffer m_buffer;
+    std::uint8_t* m_data;
+    std::size_t m_pos = 0;
+    std::uint32_t m_pendingBits = 0;
+    std::uint8_t m_pendingCount = 0; // bits in m_pendingBits, 0 to 7 between calls
+};
+
+// Bit widths of signed fields: the largest magnitude decides (negatives count as their one's
+// complement), with at least one value bit plus the sign; a list of zeros needs 2 bits.
+unsigned signedBitCount(std::span<const std::int32_t> values);
+// The same for the value pairs of a matrix, except that a pair of zeros needs no bits.
+unsigned pairBitCount(std::int32_t a, std::int32_t b);
+// Bits needed for an unsigned value (0 for 0).
+unsigned unsignedBitCount(std::uint32_t value);
+
+} // namespace libswf

@@ -1,0 +1,132 @@
+// The tag registry: every tag code the program names, with its XML element name and the
+// class that decodes it. Codes whose family is not built yet have no creator and are kept
+// as raw bytes.
+#include "libswf/movie.h"
+
+#include <array>
+
+namespace libswf {
+
+namespace {
+
+template <class T>
+std::unique_ptr<SwfTag> create(SwfIStream& is) {
+    return std::make_unique<T>(is);
+}
+
+std::unique_ptr<SwfTag> createEnd(SwfIStream&) { return std::make_unique<SwfTagEnd>(); }
+std::unique_ptr<SwfTag> createShowFrame(SwfIStream&) {
+    return std::make_unique<SwfTagShowFrame>();
+}
+
+// code, element name, derives from SwfDefinitionTag, body starts with a character id, creator
+constexpr SwfTagInfo kTags[] = {
+    {0, "End", false, false, &createEnd},
+    {1, "ShowFrame", false, false, &createShowFrame},
+    {2, "DefineShape", true, true, nullptr},
+    {4, "PlaceObject", false, false, nullptr},
+    {5, "RemoveObject", false, false, nullptr},
+    {6, "DefineBits", true, true, nullptr},
+    {7, "DefineButton", true, true, nullptr},
+    {8, "JPEGTables", false, false, nullptr},
+    {9, "SetBackgroundColor", false, false, nullptr},
+    {10, "DefineFont", true, true, nullptr},
+    {11, "DefineText", true, true, nullptr},
+    {12, "DoAction", false, false, nullptr},
+    {13, "DefineFontInfo", false, true, nullptr},
+    {14, "DefineSound", true, true, nullptr},
+    {15, "StartSound", false, false, nullptr},
+    {17, "DefineButtonSound", false, true, nullptr},
+    {18, "SoundStreamHead", false, false, nullptr},
+    {19, "SoundStreamBlock", false, false, nullptr},
+    {20, "DefineBitsLossless", true, true, nullptr},
+    {21, "DefineBitsJPEG2", true, true, nullptr},
+    {22, "DefineShape2", true, true, nullptr},
+    {23, "DefineButtonCxform", false, true, nullptr},
+    {24, "Protect", false, false, nullptr},
+    {26, "PlaceObject2", false, false, nullptr},
+    {28, "RemoveObject2", false, false, nullptr},
+    {32, "DefineShape3", true, true, nullptr},
+    {33, "DefineText2", true, true, nullptr},
+    {34, "DefineButton2", true, true, nullptr},
+    {35, "DefineBitsJPEG3", true, true, nullptr},
+    {36, "DefineBitsLossless2", true, true, nullptr},
+    {37, "DefineEditText", true, true, nullptr},
+    {39, "DefineSprite", true, true, &create<SwfTagDefineSprite>},
+    {43, "FrameLabel", false, false, nullptr},
+    {45, "SoundStreamHead2", false, false, nullptr},
+    {46, "DefineMorphShape", true, true, nullptr},
+    {48, "DefineFont2", true, true, nullptr},
+    {56, "ExportAssets", false, false, nullptr},
+    {57, "ImportAssets", false, false, nullptr},
+    {58, "EnableDebugger", false, false, nullptr},
+    {59, "DoInitAction", false, false, nullptr},
+    {60, "DefineVideoStream", true, true, nullptr},
+    {61, "VideoFrame", false, false, nullptr},
+    {62, "DefineFontInfo2", false, true, nullptr},
+    {64, "EnableDebugger2", false, false, nullptr},
+    {65, "ScriptLimits", false, false, nullptr},
+    {66, "SetTabIndex", false, false, nullptr},
+    {69, "FileAttributes", false, false, nullptr},
+    {70, "PlaceObject3", false, false, nullptr},
+    {71, "ImportAssets2", false, false, nullptr},
+    {73, "DefineFontAlignZones", false, true, nullptr},
+    {74, "CSMTextSettings", false, false, nullptr},
+    {75, "DefineFont3", true, true, nullptr},
+    {76, "SymbolClass", false, false, nullptr},
+    {77, "Metadata", false, false, nullptr},
+    {78, "DefineScalingGrid", true, true, nullptr},
+    {82, "DoABC", false, false, nullptr},
+    {83, "DefineShape4", true, true, nullptr},
+    {84, "DefineMorphShape2", true, true, nullptr},
+    {86, "DefineSceneAndFrameLabelData", true, true, nullptr},
+    {87, "DefineBinaryData", true, true, nullptr},
+    {88, "DefineFontName", true, true, nullptr},
+    {89, "StartSound2", false, false, nullptr},
+    {90, "DefineBitsJPEG4", true, false, nullptr},
+    {91, "DefineFont4", true, false, nullptr},
+};
+
+// Rows indexed by the 10-bit tag code, built once on first use.
+const std::array<const SwfTagInfo*, 1024>& byCode() {
+    static const std::array<const SwfTagInfo*, 1024> table = [] {
+        std::array<const SwfTagInfo*, 1024> t{};
+        for (const SwfTagInfo& info : kTags)
+            t[info.code] = &info;
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+std::span<const SwfTagInfo> swfTagTable() { return kTags; }
+
+const SwfTagInfo* findSwfTag(std::uint16_t code) {
+    return code < 1024 ? byCode()[code] : nullptr;
+}
+
+const char* swfTagName(std::uint16_t code) {
+    const SwfTagInfo* info = findSwfTag(code);
+    return info ? info->name : nullptr;
+}
+
+std::unique_ptr<SwfTag> createSwfTag(SwfIStream& is) {
+    const std::uint16_t code = is.tagCode;
+    const std::uint32_t length = is.tagLength;
+    const bool keepRaw = is.keepRaw && code < 1024 && (*is.keepRaw)[code];
+    const SwfTagInfo* info = findSwfTag(code);
+    std::unique_ptr<SwfTag> tag;
+    if (info && info->create && !keepRaw)
+        tag = info->create(is);
+    else if (length > 0 || keepRaw)
+        tag = std::make_unique<SwfTagUnknown>(is);
+    else
+        tag = std::make_unique<SwfTag>(code);
+    tag->setLength(length);
+    if (!tag->longHeader())
+        tag->setLongHeader(is.longHeader || length > 63);
+    return tag;
+}
+
+} // namespace libswf
