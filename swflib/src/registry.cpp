@@ -113,7 +113,9 @@ const char* swfTagName(std::uint16_t code) {
 
 std::unique_ptr<SwfTag> createSwfTag(SwfIStream& is) {
     const std::uint16_t code = is.tagCode;
+    // Captured before the body is read: a sprite's nested tags overwrite the stream's state.
     const std::uint32_t length = is.tagLength;
+    const bool longForShort = is.longHeader;
     const bool keepRaw = is.keepRaw && code < 1024 && (*is.keepRaw)[code];
     const SwfTagInfo* info = findSwfTag(code);
     std::unique_ptr<SwfTag> tag;
@@ -125,7 +127,7 @@ std::unique_ptr<SwfTag> createSwfTag(SwfIStream& is) {
         tag = std::make_unique<SwfTag>(code);
     tag->setLength(length);
     if (!tag->longHeader())
-        tag->setLongHeader(is.longHeader || length > 63);
+        tag->setLongHeader(longForShort || length > 63);
     return tag;
 }
 

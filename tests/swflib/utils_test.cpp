@@ -1,0 +1,108 @@
+// Whole-file input and output: exact failures, and a save that never harms the old file.
+#include "libswf/exception.h"
+#include "libswf/utils.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace libswf;
+namespace fs = std::filesystem;
+
+namespace {
+
+class Files : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("vorn-utils-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override {
+        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir);
+    }
+    std::string slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    std::size_t entries() {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), {}));
+    }
+    fs::path dir;
+};
+
+std::pair<std::uint32_t, std::string> failure(auto&& f) {
+    try {
+        f();
+    } catch (const SwfFileException& e) {
+        return {e.code(), e.fileName()};
+    }
+    return {0, ""};
+}
+
+} // namespace
+
+TEST_F(Files, ReadsWholeFilesAndNamesTheFileOnFailure) {
+    const fs::path p = dir / "movie.swf";
+    std::ofstream(p, std::ios::binary) << std::string("FWS\x01\0x", 6);
+    const SwfBuffer b = SwfUtils::ReadFileToBuffer(p.string());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data()), b.size()),
+              std::string("FWS\x01\0x", 6));
+
+    const std::string missing = (dir / "missing.swf").string();
+    EXPECT_EQ(failure([&] { SwfUtils::ReadFileToBuffer(missing); }),
+              std::make_pair(SwfFileException::OpenForReadFailed, missing));
+    EXPECT_EQ(failure([&] { SwfUtils::ReadFileToBuffer(dir.string()); }).first,
+              SwfFileException::ReadFailed);
+    try {
+        SwfUtils::ReadFileToBuffer(missing);
+    } catch (const SwfFileException& e) {
+        EXPECT_STREQ(e.what(), "OpenForReadFailed: cannot open for reading: No such file or directory");
+    }
+}
+
+TEST_F(Files, WritesNewFilesAndReplacesOldOnesKeepingTheirMode) {
+    const fs::path p = dir / "out.swf";
+    const std::uint8_t first[] = {1, 2, 3};
+    SwfUtils::WriteWholeFile(p.string(), 3, first);
+    EXPECT_EQ(slurp(p), "\x01\x02\x03");
+
+    ::chmod(p.c_str(), 0640);
+    const std::uint8_t second[] = {9};
+    SwfUtils::WriteWholeFile(p.string(), 1, second);
+    EXPECT_EQ(slurp(p), "\x09");
+    EXPECT_EQ(fs::status(p).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(entries(), 1u); // no temporary file left beside it
+}
+
+TEST_F(Files, FailedWritesLeaveTheOldFileAndNoTemporary) {
+    const std::string nowhere = (dir / "no-such-folder" / "out.swf").string();
+    const std::uint8_t data[] = {1};
+    EXPECT_EQ(failure([&] { SwfUtils::WriteWholeFile(nowhere, 1, data); }),
+              std::make_pair(SwfFileException::OpenForWriteFailed, nowhere));
+
+    if (::geteuid() != 0) { // root writes into read-only folders regardless
+        const fs::path p = dir / "keep.swf";
+        std::ofstream(p) << "old";
+        fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_EQ(failure([&] { SwfUtils::WriteWholeFile(p.string(), 1, data); }).first,
+                  SwfFileException::OpenForWriteFailed);
+        fs::permissions(dir, fs::perms::owner_all);
+        EXPECT_EQ(slurp(p), "old");
+    }
+    // The target is a folder: the rename fails after the bytes were written.
+    const fs::path folder = dir / "folder.swf";
+    fs::create_directories(folder / "inside");
+    EXPECT_EQ(failure([&] { SwfUtils::WriteWholeFile(folder.string(), 1, data); }).first,
+              SwfFileException::WriteFailed);
+    EXPECT_TRUE(fs::is_directory(folder / "inside"));
+    std::size_t temporaries = 0;
+    for (const auto& e : fs::directory_iterator(dir))
+        temporaries += e.path().filename().string().rfind("~!", 0) == 0;
+    EXPECT_EQ(temporaries, 0u);
+}
