@@ -82,31 +82,30 @@ void zlibInflate(std::span<const std::uint8_t> input, std::span<std::uint8_t> ou
         return;
     case Z_BUF_ERROR:
         if (outputFull && inputLeft)
-            fail(SwfException::UnexpectedEnd,
-                 "the compressed body inflates to more than the " +
-                     std::to_string(output.size()) + " bytes the header declares");
-        fail(SwfException::UnexpectedEnd,
-             "the compressed body ends early, after " + std::to_string(produced) + " of " +
-                 std::to_string(output.size()) + " bytes");
+            fail(SwfException::UnexpectedEnd, "the compressed body inflates to more than the " +
+                                                  std::to_string(output.size()) +
+                                                  " bytes the header declares");
+        fail(SwfException::UnexpectedEnd, "the compressed body ends early, after " +
+                                              std::to_string(produced) + " of " +
+                                              std::to_string(output.size()) + " bytes");
     case Z_DATA_ERROR:
     case Z_NEED_DICT:
-        fail(SwfException::UnexpectedEnd, "the compressed body is damaged" +
-                                              (message.empty() ? "" : ": " + message));
+        fail(SwfException::UnexpectedEnd,
+             "the compressed body is damaged" + (message.empty() ? "" : ": " + message));
     default:
-        fail(SwfException::ZlibFailure, "zlib failed while decompressing" +
-                                            (message.empty() ? "" : ": " + message));
+        fail(SwfException::ZlibFailure,
+             "zlib failed while decompressing" + (message.empty() ? "" : ": " + message));
     }
 }
 
 void libdeflateInflate(std::span<const std::uint8_t> input, std::span<std::uint8_t> output) {
-    std::unique_ptr<libdeflate_decompressor, decltype(&libdeflate_free_decompressor)>
-        decompressor(libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
+    std::unique_ptr<libdeflate_decompressor, decltype(&libdeflate_free_decompressor)> decompressor(
+        libdeflate_alloc_decompressor(), &libdeflate_free_decompressor);
     if (!decompressor)
         fail(SwfException::ZlibFailure, "could not start decompressing");
     std::size_t produced = 0;
-    const libdeflate_result result =
-        libdeflate_zlib_decompress(decompressor.get(), input.data(), input.size(),
-                                   output.data(), output.size(), &produced);
+    const libdeflate_result result = libdeflate_zlib_decompress(
+        decompressor.get(), input.data(), input.size(), output.data(), output.size(), &produced);
     switch (result) {
     case LIBDEFLATE_SUCCESS:
         if (produced != output.size())
@@ -124,7 +123,9 @@ void libdeflateInflate(std::span<const std::uint8_t> input, std::span<std::uint8
 
 } // namespace
 
-SwfZlibCodec swfDefaultCodec() { return SwfZlibCodec::Libdeflate; }
+SwfZlibCodec swfDefaultCodec() {
+    return SwfZlibCodec::Libdeflate;
+}
 
 SwfBuffer swfDeflate(std::span<const std::uint8_t> input, std::size_t headroom,
                      SwfZlibCodec codec) {
@@ -171,7 +172,8 @@ void swfLzmaInflate(std::span<const std::uint8_t> body, std::span<std::uint8_t> 
     if (result != LZMA_OK && result != LZMA_STREAM_END)
         fail(SwfException::UnexpectedEnd, "the LZMA body is damaged");
     if (produced != output.size())
-        fail(SwfException::UnexpectedEnd, "the LZMA body inflates to " + sizes(produced, output.size()));
+        fail(SwfException::UnexpectedEnd,
+             "the LZMA body inflates to " + sizes(produced, output.size()));
 }
 
 } // namespace libswf

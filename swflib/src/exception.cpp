@@ -24,7 +24,9 @@ void SwfException::setOffset(std::uint64_t offset) {
     rebuildMessage();
 }
 
-const char* SwfException::what() const noexcept { return m_message.c_str(); }
+const char* SwfException::what() const noexcept {
+    return m_message.c_str();
+}
 
 void SwfException::rebuildMessage() {
     m_message = swfErrorCodeName(m_code);

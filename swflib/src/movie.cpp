@@ -123,9 +123,9 @@ void SwfTags::read(SwfIStream& is, bool nested) {
         const std::size_t bodyStart = is.position();
         if (length > end - bodyStart) {
             SwfException e(SwfException::UnexpectedEnd,
-                           "a tag body of " + std::to_string(length) + " bytes runs past the end of " +
-                               container + ", where " + std::to_string(end - bodyStart) +
-                               " bytes remain");
+                           "a tag body of " + std::to_string(length) +
+                               " bytes runs past the end of " + container + ", where " +
+                               std::to_string(end - bodyStart) + " bytes remain");
             context(e);
             throw e;
         }
@@ -211,9 +211,9 @@ SwfTagDefineSprite::SwfTagDefineSprite(SwfIStream& is) : SwfDefinitionTag(39, 0)
     id = is.readU16();
     frameCount = is.readU16();
     if (t_spriteDepth >= kMaxSpriteDepth)
-        throw SwfException(SwfException::UnexpectedEnd,
-                           "sprites are nested more than " + std::to_string(kMaxSpriteDepth) +
-                               " levels deep");
+        throw SwfException(SwfException::UnexpectedEnd, "sprites are nested more than " +
+                                                            std::to_string(kMaxSpriteDepth) +
+                                                            " levels deep");
     ++t_spriteDepth;
     try {
         tags.read(is, true);
@@ -244,8 +244,7 @@ SwfMovie::SwfMovie() = default;
 
 SwfMovie::SwfMovie(bool compressed, std::uint8_t version, std::int32_t xmax, std::int32_t ymax,
                    float frameRate)
-    : compressed(compressed), version(version), frameRate(frameRate),
-      frameSize(0, 0, xmax, ymax) {}
+    : compressed(compressed), version(version), frameRate(frameRate), frameSize(0, 0, xmax, ymax) {}
 
 void SwfMovie::read(std::span<const std::uint8_t> file) {
     tags.clear();
@@ -268,8 +267,7 @@ void SwfMovie::read(std::span<const std::uint8_t> file) {
             throw SwfException(SwfException::UnexpectedEnd,
                                "the header declares a movie of " + std::to_string(length) +
                                    " bytes, shorter than its own header");
-        const bool impossible =
-            signature == 'C' && length - 8 > kMaxDeflateRatio * packed + 1024;
+        const bool impossible = signature == 'C' && length - 8 > kMaxDeflateRatio * packed + 1024;
         if (length > kMaxMovieLength || impossible)
             throw SwfException(SwfException::UnexpectedEnd,
                                "the header declares a movie of " + std::to_string(length) +

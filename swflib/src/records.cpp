@@ -9,7 +9,9 @@ namespace libswf {
 
 namespace {
 
-std::uint32_t bitsToBytes(std::uint32_t bits) { return ((bits - 1) >> 3) + 1; }
+std::uint32_t bitsToBytes(std::uint32_t bits) {
+    return ((bits - 1) >> 3) + 1;
+}
 
 // Truncates a float toward zero into a 32-bit fixed-point field, refusing what does not fit
 // rather than writing an arbitrary value.
@@ -24,10 +26,10 @@ std::int32_t toFixed(float value, double scale, const char* what) {
 
 void checkWidth(unsigned bits, unsigned maxBits, const char* what) {
     if (bits > maxBits)
-        throw SwfException(SwfException::ValueOutOfRange,
-                           std::string(what) + " needs " + std::to_string(bits) +
-                               " bits per value, more than its " + std::to_string(maxBits) +
-                               " allowed");
+        throw SwfException(SwfException::ValueOutOfRange, std::string(what) + " needs " +
+                                                              std::to_string(bits) +
+                                                              " bits per value, more than its " +
+                                                              std::to_string(maxBits) + " allowed");
 }
 
 } // namespace

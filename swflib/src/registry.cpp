@@ -14,7 +14,9 @@ std::unique_ptr<SwfTag> create(SwfIStream& is) {
     return std::make_unique<T>(is);
 }
 
-std::unique_ptr<SwfTag> createEnd(SwfIStream&) { return std::make_unique<SwfTagEnd>(); }
+std::unique_ptr<SwfTag> createEnd(SwfIStream&) {
+    return std::make_unique<SwfTagEnd>();
+}
 std::unique_ptr<SwfTag> createShowFrame(SwfIStream&) {
     return std::make_unique<SwfTagShowFrame>();
 }
@@ -100,7 +102,9 @@ const std::array<const SwfTagInfo*, 1024>& byCode() {
 
 } // namespace
 
-std::span<const SwfTagInfo> swfTagTable() { return kTags; }
+std::span<const SwfTagInfo> swfTagTable() {
+    return kTags;
+}
 
 const SwfTagInfo* findSwfTag(std::uint16_t code) {
     return code < 1024 ? byCode()[code] : nullptr;

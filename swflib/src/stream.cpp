@@ -60,10 +60,9 @@ std::uint16_t SwfIStream::readU16() {
 std::uint32_t SwfIStream::readU32() {
     need(4, "a 32-bit value");
     const std::uint8_t* p = m_data + m_pos;
-    const std::uint32_t v = static_cast<std::uint32_t>(p[0]) |
-                            (static_cast<std::uint32_t>(p[1]) << 8) |
-                            (static_cast<std::uint32_t>(p[2]) << 16) |
-                            (static_cast<std::uint32_t>(p[3]) << 24);
+    const std::uint32_t v =
+        static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
     m_pos += 4;
     return v;
 }

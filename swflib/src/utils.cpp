@@ -16,7 +16,9 @@ namespace libswf {
 
 namespace {
 
-std::string errnoText(int error) { return std::strerror(error); }
+std::string errnoText(int error) {
+    return std::strerror(error);
+}
 
 // Closes the descriptor on every path out of a function.
 struct FileDescriptor {

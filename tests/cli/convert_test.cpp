@@ -20,8 +20,10 @@ struct Outcome {
 };
 
 Outcome convert(const std::string& args) {
-    const fs::path errFile = fs::temp_directory_path() / ("vorn-cli-err-" + std::to_string(::getpid()));
-    const std::string command = std::string(VORN_CONVERT) + " " + args + " 2>" + errFile.string() + " >/dev/null";
+    const fs::path errFile =
+        fs::temp_directory_path() / ("vorn-cli-err-" + std::to_string(::getpid()));
+    const std::string command =
+        std::string(VORN_CONVERT) + " " + args + " 2>" + errFile.string() + " >/dev/null";
     const int raw = std::system(command.c_str());
     std::ifstream in(errFile);
     std::string err((std::istreambuf_iterator<char>(in)), {});
@@ -41,8 +43,9 @@ protected:
     void TearDown() override { fs::remove_all(dir); }
     std::string put(const std::string& name, const Bytes& bytes) {
         const fs::path p = dir / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                  static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
         return p.string();
     }
     Bytes get(const std::string& path) {
@@ -86,14 +89,16 @@ TEST_F(Convert, UnreadableInputAndUnwritableOutputAreNamed) {
     const std::string missing = (dir / "missing.swf").string();
     Outcome run = convert("--rewrite " + missing + " " + (dir / "o.swf").string());
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "vorn-convert: " + missing +
-                           ": OpenForReadFailed: cannot open for reading: No such file or directory\n");
+    EXPECT_EQ(run.err,
+              "vorn-convert: " + missing +
+                  ": OpenForReadFailed: cannot open for reading: No such file or directory\n");
 
     const std::string src = put("in.swf", movie(8, 0, u16(0)));
     const std::string nowhere = (dir / "nowhere" / "o.swf").string();
     run = convert("--rewrite " + src + " " + nowhere);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err.rfind("vorn-convert: " + nowhere + ": OpenForWriteFailed: ", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("vorn-convert: " + nowhere + ": OpenForWriteFailed: ", 0), 0u)
+        << run.err;
 }
 
 TEST_F(Convert, UsageErrorsExitWithTwo) {

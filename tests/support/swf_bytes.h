@@ -48,7 +48,9 @@ inline std::string toHex(const std::uint8_t* data, std::size_t n) {
     }
     return out;
 }
-inline std::string toHex(const Bytes& bytes) { return toHex(bytes.data(), bytes.size()); }
+inline std::string toHex(const Bytes& bytes) {
+    return toHex(bytes.data(), bytes.size());
+}
 
 inline Bytes concat(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -63,8 +65,8 @@ inline Bytes tag(std::uint16_t code, const Bytes& body, bool longForm = false) {
     const std::uint32_t n = static_cast<std::uint32_t>(body.size());
     if (longForm || n >= 63) {
         const std::uint16_t h = static_cast<std::uint16_t>(code << 6 | 63);
-        out = {static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(h >> 8),
-               static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+        out = {static_cast<std::uint8_t>(h),       static_cast<std::uint8_t>(h >> 8),
+               static_cast<std::uint8_t>(n),       static_cast<std::uint8_t>(n >> 8),
                static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 24)};
     } else {
         const std::uint16_t h = static_cast<std::uint16_t>(code << 6 | n);
@@ -93,6 +95,8 @@ inline Bytes movie(std::uint8_t version, std::uint16_t frames, const Bytes& tags
     return out;
 }
 
-inline Bytes toBytes(const libswf::SwfBuffer& buffer) { return buffer.toVector(); }
+inline Bytes toBytes(const libswf::SwfBuffer& buffer) {
+    return buffer.toVector();
+}
 
 } // namespace vorn::test

@@ -35,7 +35,8 @@ std::string compareTags(const SwfTags& a, const SwfTags& b, const std::string& w
     for (std::size_t i = 0; i < a.size(); ++i) {
         const std::string at = where + " tag " + std::to_string(i);
         if (a[i].code() != b[i].code())
-            return at + ": code " + std::to_string(a[i].code()) + " became " + std::to_string(b[i].code());
+            return at + ": code " + std::to_string(a[i].code()) + " became " +
+                   std::to_string(b[i].code());
         if (a[i].isUnknown() != b[i].isUnknown())
             return at + ": raw form changed";
         if (a[i].isUnknown()) {

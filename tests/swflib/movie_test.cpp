@@ -49,7 +49,9 @@ std::unique_ptr<SwfTagUnknown> raw(std::uint16_t code, Bytes body) {
     return tag;
 }
 
-Bytes zeros(std::size_t n) { return Bytes(n, 0); }
+Bytes zeros(std::size_t n) {
+    return Bytes(n, 0);
+}
 
 // The tag codes of a list, sprites' nested lists in brackets.
 std::string codes(const SwfTags& tags) {
@@ -150,12 +152,15 @@ TEST(MovieHeader, TooShortFilesFail) {
 }
 
 TEST(MovieHeader, FrameCountsAreRecountedFromShowFrames) {
-    const Bytes sprite = tag(39, concat({u16(5), u16(77), kShowFrame, kShowFrame, kShowFrame, kEnd}));
+    const Bytes sprite =
+        tag(39, concat({u16(5), u16(77), kShowFrame, kShowFrame, kShowFrame, kEnd}));
     const Bytes in = movie(8, 99, concat({sprite, kShowFrame, kShowFrame, kEnd}));
     const Bytes out = rewrite(in);
-    EXPECT_EQ(out, movie(8, 2, concat({tag(39, concat({u16(5), u16(3), kShowFrame, kShowFrame,
-                                                        kShowFrame, kEnd})),
-                                       kShowFrame, kShowFrame, kEnd})));
+    EXPECT_EQ(
+        out,
+        movie(8, 2,
+              concat({tag(39, concat({u16(5), u16(3), kShowFrame, kShowFrame, kShowFrame, kEnd})),
+                      kShowFrame, kShowFrame, kEnd})));
     SwfMovie m = readMovie(out);
     EXPECT_EQ(m.frameCount, 2);
     EXPECT_EQ(codes(m.tags), "39[1 1 1] 1 1");
@@ -178,21 +183,23 @@ TEST(TagHeader, ShortUpTo62LongFrom63) {
     movie.tags.append(raw(255, zeros(62)));
     movie.tags.append(raw(255, zeros(63)));
     const Bytes bytes = toBytes(movie.write());
-    const std::size_t first = 8 + 2 + 4; // rect of zeros, rate, count
+    const std::size_t first = 8 + 2 + 4;                // rect of zeros, rate, count
     EXPECT_EQ(toHex(bytes.data() + first, 2), "fe 3f"); // 255 << 6 | 62
     EXPECT_EQ(toHex(bytes.data() + first + 64, 6), "ff 3f 3f 00 00 00");
     EXPECT_EQ(bytes.size(), first + 64 + 69 + 2);
 }
 
 TEST(TagHeader, LongFormOfAShortTagIsKeptFromFilesButNotFromCode) {
-    const Bytes in = movie(8, 0, concat({tag(255, hex("01 02 03 04 05 06 07 08 09 0a"), true), kEnd}));
+    const Bytes in =
+        movie(8, 0, concat({tag(255, hex("01 02 03 04 05 06 07 08 09 0a"), true), kEnd}));
     EXPECT_EQ(rewrite(in), in);
     SwfMovie m = readMovie(in);
     EXPECT_TRUE(m.tags[0].longHeader());
 
     SwfMovie built(false, 8, 11000, 8000, 12.0f);
     built.tags.append(raw(255, hex("01 02 03 04 05 06 07 08 09 0a")));
-    EXPECT_EQ(toBytes(built.write()), movie(8, 0, concat({tag(255, hex("01 02 03 04 05 06 07 08 09 0a")), kEnd})));
+    EXPECT_EQ(toBytes(built.write()),
+              movie(8, 0, concat({tag(255, hex("01 02 03 04 05 06 07 08 09 0a")), kEnd})));
 }
 
 TEST(TagHeader, CodesBeyondTenBitsFailTheWrite) {
@@ -233,8 +240,9 @@ TEST(RawTags, EmptyTagsAreUnknownOnlyWhenKeptRaw) {
 }
 
 TEST(RawTags, CharacterIdsAreSplitOffAndEnterTheDictionary) {
-    const Bytes in = movie(8, 0, concat({tag(87, hex("07 00 aa bb cc dd")), tag(2, hex("07 00 ee")),
-                                         tag(2, hex("09")), kEnd}));
+    const Bytes in = movie(8, 0,
+                           concat({tag(87, hex("07 00 aa bb cc dd")), tag(2, hex("07 00 ee")),
+                                   tag(2, hex("09")), kEnd}));
     SwfMovie m = readMovie(in);
     const auto& binary = static_cast<const SwfTagUnknown&>(m.tags[0]);
     EXPECT_TRUE(binary.hasId);
@@ -251,7 +259,8 @@ TEST(RawTags, CharacterIdsAreSplitOffAndEnterTheDictionary) {
 }
 
 TEST(RawTags, KeepRawOverridesAClass) {
-    const Bytes in = movie(8, 0, concat({tag(39, concat({u16(3), u16(1), kShowFrame, kEnd})), kEnd}));
+    const Bytes in =
+        movie(8, 0, concat({tag(39, concat({u16(3), u16(1), kShowFrame, kEnd})), kEnd}));
     SwfMovie m;
     m.keepRaw[39] = true;
     m.read(in);
@@ -268,8 +277,8 @@ TEST(Definitions, TagsBuiltWithoutAnIdTakeSuccessiveCounterValues) {
 // ---- sprites ----------------------------------------------------------------------------
 
 TEST(Sprites, NestedListEndsAtItsEnd) {
-    const Bytes sprite = tag(39, concat({u16(4), u16(2), tag(255, hex("11")), kShowFrame,
-                                        kShowFrame, kEnd}));
+    const Bytes sprite =
+        tag(39, concat({u16(4), u16(2), tag(255, hex("11")), kShowFrame, kShowFrame, kEnd}));
     const Bytes in = movie(8, 1, concat({sprite, kShowFrame, kEnd}));
     SwfMovie m = readMovie(in);
     EXPECT_EQ(codes(m.tags), "39[255 1 1] 1");
@@ -282,12 +291,14 @@ TEST(Sprites, NestedListEndsAtItsEnd) {
 TEST(Sprites, ListWithoutEndStopsAtTheSpriteBody) {
     // The following top-level tags must not be pulled into the sprite.
     const Bytes sprite = tag(39, concat({u16(4), u16(1), kShowFrame}));
-    const Bytes in = movie(8, 2, concat({sprite, tag(255, hex("22")), kShowFrame, kShowFrame, kEnd}));
+    const Bytes in =
+        movie(8, 2, concat({sprite, tag(255, hex("22")), kShowFrame, kShowFrame, kEnd}));
     SwfMovie m = readMovie(in);
     EXPECT_EQ(codes(m.tags), "39[1] 255 1 1");
     // Written back with the End the sprite lacked.
-    const Bytes fixed = movie(8, 2, concat({tag(39, concat({u16(4), u16(1), kShowFrame, kEnd})),
-                                            tag(255, hex("22")), kShowFrame, kShowFrame, kEnd}));
+    const Bytes fixed = movie(8, 2,
+                              concat({tag(39, concat({u16(4), u16(1), kShowFrame, kEnd})),
+                                      tag(255, hex("22")), kShowFrame, kShowFrame, kEnd}));
     EXPECT_EQ(toBytes(m.write()), fixed);
 }
 

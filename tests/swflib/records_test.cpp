@@ -73,9 +73,9 @@ bool sameMatrix(const SwfMatrix& a, const SwfMatrix& b) {
 }
 
 bool sameCxform(const SwfColorTransform& a, const SwfColorTransform& b, bool alpha) {
-    return a.hasAdd == b.hasAdd && a.hasMult == b.hasMult && a.mulR == b.mulR &&
-           a.mulG == b.mulG && a.mulB == b.mulB && a.addR == b.addR && a.addG == b.addG &&
-           a.addB == b.addB && (!alpha || (a.mulA == b.mulA && a.addA == b.addA));
+    return a.hasAdd == b.hasAdd && a.hasMult == b.hasMult && a.mulR == b.mulR && a.mulG == b.mulG &&
+           a.mulB == b.mulB && a.addR == b.addR && a.addG == b.addG && a.addB == b.addB &&
+           (!alpha || (a.mulA == b.mulA && a.addA == b.addA));
 }
 
 } // namespace
@@ -135,9 +135,8 @@ TEST(Matrix, TruncatesTowardZeroAndRefusesWhatDoesNotFit) {
                   m.scaleX = 40000.0f; // 40000 * 65536 passes 2^31
               })),
               SwfException::ValueOutOfRange);
-    EXPECT_EQ(sizeError(matrix([](SwfMatrix& m) {
-                  m.translateY = std::numeric_limits<float>::quiet_NaN();
-              })),
+    EXPECT_EQ(sizeError(matrix(
+                  [](SwfMatrix& m) { m.translateY = std::numeric_limits<float>::quiet_NaN(); })),
               SwfException::ValueOutOfRange);
     EXPECT_EQ(sizeError(matrix([](SwfMatrix& m) {
                   m.hasRotate = true;
@@ -187,8 +186,8 @@ TEST(ColorTransform, VectorsBothWays) {
     };
     for (const auto& row : rows) {
         EXPECT_EQ(encode(row.cxform, row.alpha), row.bytes);
-        EXPECT_TRUE(sameCxform(decode<SwfColorTransform>(row.bytes, row.alpha), row.cxform,
-                               row.alpha))
+        EXPECT_TRUE(
+            sameCxform(decode<SwfColorTransform>(row.bytes, row.alpha), row.cxform, row.alpha))
             << row.bytes;
     }
 }

@@ -84,16 +84,20 @@ void fill(SwfTags& tags, std::mt19937& random, int depth) {
 TEST(RoundTrip, HandBuiltMoviesAreFixedPoints) {
     const Bytes sprite3 = tag(39, concat({u16(3), u16(1), tag(1, {}), u16(0)}));
     const Bytes sprite2 = tag(39, concat({u16(2), u16(1), sprite3, tag(1, {}), u16(0)}), true);
-    const Bytes sprite1 = tag(39, concat({u16(1), u16(0), sprite2, tag(255, Bytes(100, 7)), u16(0)}));
+    const Bytes sprite1 =
+        tag(39, concat({u16(1), u16(0), sprite2, tag(255, Bytes(100, 7)), u16(0)}));
     const struct {
         const char* what;
         Bytes movie;
     } cases[] = {
         {"empty", movie(8, 0, u16(0))},
         {"nested sprites", movie(8, 1, concat({sprite1, tag(1, {}), u16(0)}))},
-        {"long header on short tags", movie(8, 0, concat({tag(255, hex("01"), true), tag(9, {}, true), u16(0)}))},
-        {"empty tags of every kind", movie(8, 1, concat({tag(255, {}), tag(2, {}), tag(1, {}), u16(0)}))},
-        {"headers at the boundary", movie(8, 0, concat({tag(87, Bytes(62, 1)), tag(87, Bytes(63, 2)), u16(0)}))},
+        {"long header on short tags",
+         movie(8, 0, concat({tag(255, hex("01"), true), tag(9, {}, true), u16(0)}))},
+        {"empty tags of every kind",
+         movie(8, 1, concat({tag(255, {}), tag(2, {}), tag(1, {}), u16(0)}))},
+        {"headers at the boundary",
+         movie(8, 0, concat({tag(87, Bytes(62, 1)), tag(87, Bytes(63, 2)), u16(0)}))},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(readWrite(c.movie), c.movie) << c.what;
@@ -105,7 +109,8 @@ TEST(RoundTrip, RandomMoviesAreFixedPointsCompressedOrNot) {
     std::mt19937 random(20261208);
     for (int round = 0; round < 60; ++round) {
         SwfMovie movie(round % 2 == 0, static_cast<std::uint8_t>(1 + round % 40),
-                       static_cast<std::int32_t>(random() % 100000), static_cast<std::int32_t>(random() % 100000),
+                       static_cast<std::int32_t>(random() % 100000),
+                       static_cast<std::int32_t>(random() % 100000),
                        static_cast<float>(random() % 25600) / 100.0f);
         fill(movie.tags, random, 3);
         const Bytes x = toBytes(movie.write());

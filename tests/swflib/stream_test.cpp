@@ -99,8 +99,13 @@ TEST(EncodedU32, WritesOneToFiveBytesAndReadsThemBack) {
         std::uint32_t value;
         const char* bytes;
     } cases[] = {
-        {0, "00"},           {127, "7f"},          {128, "80 01"}, {16383, "ff 7f"},
-        {16384, "80 80 01"}, {0x0FFFFFFF, "ff ff ff 7f"}, {0xFFFFFFFF, "ff ff ff ff 0f"},
+        {0, "00"},
+        {127, "7f"},
+        {128, "80 01"},
+        {16383, "ff 7f"},
+        {16384, "80 80 01"},
+        {0x0FFFFFFF, "ff ff ff 7f"},
+        {0xFFFFFFFF, "ff ff ff ff 0f"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(written([&](SwfOStream& os) { os.writeEncodedU32(c.value); }), c.bytes);

@@ -61,7 +61,8 @@ TEST_F(Files, ReadsWholeFilesAndNamesTheFileOnFailure) {
     try {
         SwfUtils::ReadFileToBuffer(missing);
     } catch (const SwfFileException& e) {
-        EXPECT_STREQ(e.what(), "OpenForReadFailed: cannot open for reading: No such file or directory");
+        EXPECT_STREQ(e.what(),
+                     "OpenForReadFailed: cannot open for reading: No such file or directory");
     }
 }
 

@@ -142,9 +142,9 @@ protected:
 using SwfTagCreator = std::unique_ptr<SwfTag> (*)(SwfIStream&);
 struct SwfTagInfo {
     std::uint16_t code;
-    const char* name;  // XML element name
-    bool definition;   // the class derives from SwfDefinitionTag
-    bool startsWithId; // the body starts with a character id (raw tags keep it apart)
+    const char* name;     // XML element name
+    bool definition;      // the class derives from SwfDefinitionTag
+    bool startsWithId;    // the body starts with a character id (raw tags keep it apart)
     SwfTagCreator create; // null while the tag's family is kept raw
 };
 

@@ -28,8 +28,7 @@ public:
     void write(SwfOStream& os) const;
 
     bool operator==(const SwfRect& other) const {
-        return xmin == other.xmin && ymin == other.ymin && xmax == other.xmax &&
-               ymax == other.ymax;
+        return xmin == other.xmin && ymin == other.ymin && xmax == other.xmax && ymax == other.ymax;
     }
 
 private:

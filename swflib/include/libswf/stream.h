@@ -19,11 +19,11 @@ class SwfString;
 // read, size or write the records that depend on them.
 class SwfStream : public SwfObject {
 public:
-    std::uint8_t version = 0;     // SWF version of the movie (header byte 3)
-    std::uint16_t tagCode = 0;    // code of the tag whose body is being processed
-    std::uint32_t tagLength = 0;  // that tag's body length
-    bool longHeader = false;      // read with the 6-byte header although shorter than 63
-    bool alpha = false;           // colours are RGBA and colour transforms carry alpha terms
+    std::uint8_t version = 0;    // SWF version of the movie (header byte 3)
+    std::uint16_t tagCode = 0;   // code of the tag whose body is being processed
+    std::uint32_t tagLength = 0; // that tag's body length
+    bool longHeader = false;     // read with the 6-byte header although shorter than 63
+    bool alpha = false;          // colours are RGBA and colour transforms carry alpha terms
     // Shape records: extended style counts, whether NewStyles may appear, line style kind.
     bool shapeExtendedCounts = false;
     bool shapeNewStyles = false;
