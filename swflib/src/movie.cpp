@@ -246,7 +246,8 @@ SwfMovie::SwfMovie(bool compressed, std::uint8_t version, std::int32_t xmax, std
                    float frameRate)
     : compressed(compressed), version(version), frameRate(frameRate), frameSize(0, 0, xmax, ymax) {}
 
-void SwfMovie::read(std::span<const std::uint8_t> file) {
+void SwfMovie::read(std::span<const std::uint8_t> file,
+                    const std::function<void()>& releaseFile) {
     tags.clear();
     if (file.size() < 8)
         throw SwfException(SwfException::UnexpectedEnd,
@@ -281,6 +282,8 @@ void SwfMovie::read(std::span<const std::uint8_t> file) {
         else
             swfLzmaInflate(file.subspan(8), output);
         is.adopt(std::move(inflated));
+        if (releaseFile)
+            releaseFile();
     }
     is.setPosition(8);
     frameSize.read(is);
@@ -289,34 +292,51 @@ void SwfMovie::read(std::span<const std::uint8_t> file) {
     tags.read(is, false);
 }
 
-SwfBuffer SwfMovie::writeUncompressed() {
+SwfMovie::Sized SwfMovie::sizePass() {
     SwfSizeContext ctx(version);
     const std::uint32_t rectSize = frameSize.computeSize(ctx);
     const std::uint64_t listSize = tags.computeSize(ctx);
-    const std::uint16_t frames = checkedFrameCount(tags.countFrames(), "the movie");
-    const std::uint32_t fileLength = checkedU32(rectSize + 12 + listSize, "the movie");
+    Sized sized{};
+    sized.frames = checkedFrameCount(tags.countFrames(), "the movie");
+    sized.fileLength = checkedU32(rectSize + 12 + listSize, "the movie");
     const double rate = std::trunc(static_cast<double>(frameRate) * 256.0);
     if (!(rate >= 0.0 && rate <= 65535.0))
         throw SwfException(SwfException::ValueOutOfRange,
                            "a frame rate of " + std::to_string(frameRate) +
                                " does not fit the header's 0 to 255.996");
+    sized.rate = static_cast<std::uint16_t>(rate);
+    return sized;
+}
 
-    SwfOStream os(fileLength);
+void SwfMovie::writeSized(SwfOStream& os, const Sized& sized) {
     os.version = version;
     os.tags = &tags;
     os.writeU8(compressed ? 'C' : 'F');
     os.writeU8('W');
     os.writeU8('S');
     os.writeU8(version);
-    os.writeU32(fileLength);
+    os.writeU32(sized.fileLength);
     frameSize.write(os);
-    os.writeU16(static_cast<std::uint16_t>(rate));
-    os.writeU16(frames);
+    os.writeU16(sized.rate);
+    os.writeU16(sized.frames);
     tags.write(os);
-    if (os.size() != fileLength)
+    if (os.size() != sized.fileLength)
         throw std::logic_error("the movie wrote " + std::to_string(os.size()) +
-                               " bytes but its size pass said " + std::to_string(fileLength));
+                               " bytes but its size pass said " + std::to_string(sized.fileLength));
+}
+
+SwfBuffer SwfMovie::writeUncompressed() {
+    const Sized sized = sizePass();
+    SwfOStream os(sized.fileLength);
+    writeSized(os, sized);
     return os.take();
+}
+
+void SwfMovie::writeUncompressed(SwfOutputSink& sink) {
+    const Sized sized = sizePass();
+    SwfOStream os(std::min<std::size_t>(sized.fileLength, 1 << 20), sink);
+    writeSized(os, sized);
+    os.flush();
 }
 
 SwfBuffer SwfMovie::write() {

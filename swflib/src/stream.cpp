@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <stdexcept>
 
 namespace libswf {
 
@@ -146,7 +147,23 @@ void SwfIStream::readString(SwfString& target) {
 
 SwfOStream::SwfOStream(std::size_t capacity) : m_buffer(capacity), m_data(m_buffer.data()) {}
 
+SwfOStream::SwfOStream(std::size_t bufferSize, SwfOutputSink& sink)
+    : m_buffer(bufferSize), m_data(m_buffer.data()), m_sink(&sink) {}
+
+void SwfOStream::flush() {
+    if (m_sink && m_pos) {
+        m_sink->write(m_data, m_pos);
+        m_flushed += m_pos;
+        m_pos = 0;
+    }
+}
+
 void SwfOStream::grow(std::size_t n) {
+    if (m_sink) {
+        flush();
+        if (m_buffer.size() >= n)
+            return;
+    }
     SwfBuffer bigger(m_buffer.size() * 3 + n);
     if (m_pos)
         std::memcpy(bigger.data(), m_buffer.data(), m_pos);
@@ -171,6 +188,14 @@ void SwfOStream::writeU32(std::uint32_t value) {
 void SwfOStream::writeBytes(const void* data, std::size_t n) {
     if (n == 0)
         return;
+    if (m_sink && n > m_buffer.size() - m_pos) {
+        flush();
+        if (n >= m_buffer.size()) { // large blocks go to the sink without a copy
+            m_sink->write(static_cast<const std::uint8_t*>(data), n);
+            m_flushed += n;
+            return;
+        }
+    }
     reserveMore(n);
     std::memcpy(m_data + m_pos, data, n);
     m_pos += n;
@@ -216,6 +241,8 @@ void SwfOStream::writeString(const SwfString& value) {
 }
 
 SwfBuffer SwfOStream::take() {
+    if (m_sink)
+        throw std::logic_error("a stream with a sink has no buffer to hand over");
     m_buffer.truncate(m_pos);
     SwfBuffer out = std::move(m_buffer);
     m_buffer = SwfBuffer();

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -90,39 +91,104 @@ SwfBuffer SwfUtils::ReadFileToBuffer(const std::string& path) {
     return buffer;
 }
 
-void SwfUtils::WriteWholeFile(const std::string& path, std::size_t size, const std::uint8_t* data) {
-    std::string tempPath;
-    FileDescriptor file = createTemporaryBeside(path, tempPath);
-    auto fail = [&](std::uint32_t code, const std::string& what) {
-        const int error = errno;
-        if (file.fd >= 0)
-            ::close(file.release());
-        ::unlink(tempPath.c_str());
-        throw SwfFileException(code, path, what + ": " + errnoText(error));
-    };
+SwfMappedFile::SwfMappedFile(const std::string& path) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.fd < 0)
+        throw SwfFileException(SwfFileException::OpenForReadFailed, path,
+                               "cannot open for reading: " + errnoText(errno));
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0)
+        throw SwfFileException(SwfFileException::ReadFailed, path,
+                               "cannot learn the size: " + errnoText(errno));
+    if (!S_ISREG(info.st_mode))
+        throw SwfFileException(SwfFileException::ReadFailed, path, "not a regular file");
+    m_size = static_cast<std::size_t>(info.st_size);
+    if (m_size == 0)
+        return;
+    void* p = ::mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.fd, 0);
+    if (p == MAP_FAILED) {
+        m_size = 0;
+        throw SwfFileException(SwfFileException::ReadFailed, path,
+                               "cannot map the file: " + errnoText(errno));
+    }
+    m_data = static_cast<const std::uint8_t*>(p);
+}
 
+SwfMappedFile::~SwfMappedFile() { release(); }
+
+void SwfMappedFile::release() {
+    if (m_data)
+        ::munmap(const_cast<std::uint8_t*>(m_data), m_size);
+    m_data = nullptr;
+    m_size = 0;
+}
+
+SwfAtomicFile::SwfAtomicFile(std::string path) : m_path(std::move(path)) {
+    FileDescriptor file = createTemporaryBeside(m_path, m_tempPath);
     // A replaced file keeps its permissions.
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
+    if (::stat(m_path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode))
         ::fchmod(file.fd, existing.st_mode & 07777);
+    m_fd = file.release();
+}
 
+SwfAtomicFile::~SwfAtomicFile() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        ::unlink(m_tempPath.c_str());
+    }
+}
+
+void SwfAtomicFile::fail(const std::string& what) {
+    const int error = errno;
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    ::unlink(m_tempPath.c_str());
+    throw SwfFileException(SwfFileException::WriteFailed, m_path, what + ": " + errnoText(error));
+}
+
+void SwfAtomicFile::write(const std::uint8_t* data, std::size_t size) {
+    if (m_fd < 0)
+        throw SwfFileException(SwfFileException::WriteFailed, m_path, "the file is closed");
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::write(file.fd, data + done, size - done);
+        const ssize_t n = ::write(m_fd, data + done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            fail(SwfFileException::WriteFailed, "write failed");
+            fail("write failed");
         done += static_cast<std::size_t>(n);
     }
+}
+
+void SwfAtomicFile::commit() {
+    if (m_fd < 0)
+        throw SwfFileException(SwfFileException::WriteFailed, m_path, "the file is closed");
     // The bytes must be on disk before the rename makes them the file: otherwise a crash
     // could leave an empty file where the user's movie was.
-    if (::fsync(file.fd) != 0)
-        fail(SwfFileException::WriteFailed, "flush to disk failed");
-    if (::close(file.release()) != 0)
-        fail(SwfFileException::WriteFailed, "close failed");
-    if (::rename(tempPath.c_str(), path.c_str()) != 0)
-        fail(SwfFileException::WriteFailed, "cannot replace the file");
+    if (::fsync(m_fd) != 0)
+        fail("flush to disk failed");
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(m_tempPath.c_str());
+        throw SwfFileException(SwfFileException::WriteFailed, m_path,
+                               "close failed: " + errnoText(error));
+    }
+    if (::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(m_tempPath.c_str());
+        throw SwfFileException(SwfFileException::WriteFailed, m_path,
+                               "cannot replace the file: " + errnoText(error));
+    }
+}
+
+void SwfUtils::WriteWholeFile(const std::string& path, std::size_t size, const std::uint8_t* data) {
+    SwfAtomicFile file(path);
+    file.write(data, size);
+    file.commit();
 }
 
 } // namespace libswf

@@ -99,4 +99,11 @@ inline Bytes toBytes(const libswf::SwfBuffer& buffer) {
     return buffer.toVector();
 }
 
+// Keeps every tag raw except the container's own (End, ShowFrame, DefineSprite), so that
+// tests of the container do not depend on which tag families are decoded.
+inline void keepAllRaw(libswf::SwfMovie& movie) {
+    movie.keepRaw.fill(true);
+    movie.keepRaw[0] = movie.keepRaw[1] = movie.keepRaw[39] = false;
+}
+
 } // namespace vorn::test

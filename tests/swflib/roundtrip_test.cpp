@@ -14,6 +14,7 @@ namespace {
 
 Bytes readWrite(const Bytes& in) {
     SwfMovie movie;
+    keepAllRaw(movie);
     movie.read(in);
     return toBytes(movie.write());
 }
@@ -116,4 +117,44 @@ TEST(RoundTrip, RandomMoviesAreFixedPointsCompressedOrNot) {
         const Bytes x = toBytes(movie.write());
         expectFixedPoint(x, "round " + std::to_string(round));
     }
+}
+
+namespace {
+
+struct CollectingSink : SwfOutputSink {
+    Bytes bytes;
+    std::size_t calls = 0;
+    void write(const std::uint8_t* data, std::size_t size) override {
+        bytes.insert(bytes.end(), data, data + size);
+        ++calls;
+    }
+};
+
+} // namespace
+
+TEST(RoundTrip, StreamingToASinkWritesTheSameBytes) {
+    std::mt19937 random(7);
+    SwfMovie movie(false, 10, 11000, 8000, 24.0f);
+    fill(movie.tags, random, 2);
+    movie.tags.append(raw(87, true, 9, Bytes(3 << 20, 0x5a))); // larger than the stream's buffer
+    fill(movie.tags, random, 2);
+    const Bytes whole = toBytes(movie.writeUncompressed());
+    CollectingSink sink;
+    movie.writeUncompressed(sink);
+    EXPECT_EQ(sink.bytes, whole);
+    EXPECT_GT(sink.calls, 1u);
+}
+
+TEST(RoundTrip, CompressedInputIsReleasedOnceInflated) {
+    SwfMovie built(true, 10, 11000, 8000, 24.0f);
+    built.tags.append(raw(255, false, 0, Bytes(1000, 1)));
+    const Bytes packed = toBytes(built.write());
+    int released = 0;
+    SwfMovie fromPacked;
+    fromPacked.read(packed, [&] { ++released; });
+    EXPECT_EQ(released, 1);
+    const Bytes plain = movie(10, 0, concat({tag(255, Bytes(1000, 1)), u16(0)}));
+    SwfMovie uncompressed;
+    uncompressed.read(plain, [&] { ++released; });
+    EXPECT_EQ(released, 1); // an uncompressed movie's tags are read from the file itself
 }

@@ -107,3 +107,42 @@ TEST_F(Files, FailedWritesLeaveTheOldFileAndNoTemporary) {
         temporaries += e.path().filename().string().rfind("~!", 0) == 0;
     EXPECT_EQ(temporaries, 0u);
 }
+
+TEST_F(Files, AtomicFileAppearsOnlyOnCommit) {
+    const fs::path p = dir / "movie.swf";
+    std::ofstream(p) << "old";
+    {
+        SwfAtomicFile file(p.string());
+        const std::uint8_t data[] = {'n', 'e', 'w'};
+        file.write(data, 3);
+        EXPECT_EQ(slurp(p), "old");
+        EXPECT_EQ(entries(), 2u); // the target and the temporary beside it
+    } // destroyed without commit: discarded
+    EXPECT_EQ(slurp(p), "old");
+    EXPECT_EQ(entries(), 1u);
+
+    SwfAtomicFile file(p.string());
+    const std::uint8_t data[] = {'n', 'e', 'w'};
+    file.write(data, 3);
+    file.commit();
+    EXPECT_EQ(slurp(p), "new");
+    EXPECT_EQ(entries(), 1u);
+    EXPECT_THROW(file.write(data, 1), SwfFileException);
+}
+
+TEST_F(Files, MappedFilesShowTheWholeFile) {
+    const fs::path p = dir / "m.swf";
+    std::ofstream(p, std::ios::binary) << std::string("FWS\x01\0x", 6);
+    SwfMappedFile file(p.string());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.span().data()), file.span().size()),
+              std::string("FWS\x01\0x", 6));
+    file.release();
+    EXPECT_TRUE(file.span().empty());
+
+    const fs::path empty = dir / "empty.swf";
+    std::ofstream(empty).flush();
+    EXPECT_TRUE(SwfMappedFile(empty.string()).span().empty());
+    const std::string missing = (dir / "missing.swf").string();
+    EXPECT_EQ(failure([&] { SwfMappedFile m(missing); }),
+              std::make_pair(SwfFileException::OpenForReadFailed, missing));
+}

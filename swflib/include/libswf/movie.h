@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -174,13 +175,26 @@ public:
     std::uint16_t frameCount = 0;
     SwfTags tags;
 
-    // Replaces header and tags with the file's contents. Throws SwfException.
-    void read(std::span<const std::uint8_t> file);
+    // Replaces header and tags with the file's contents. Throws SwfException. For a
+    // compressed file, releaseFile is called once the body is inflated and the file's bytes
+    // are no longer needed, so that the caller can free them before the tags are decoded.
+    void read(std::span<const std::uint8_t> file, const std::function<void()>& releaseFile = {});
     // The complete file, compressed when the movie says so. Throws SwfException.
     SwfBuffer write();
     // The complete file with the body left uncompressed but the signature of the movie's
     // compression; compressBody finishes it. Lets a caller free the model in between.
     SwfBuffer writeUncompressed();
+    // Writes the complete uncompressed file into the sink, holding only a small buffer.
+    void writeUncompressed(SwfOutputSink& sink);
+
+private:
+    struct Sized {
+        std::uint32_t fileLength;
+        std::uint16_t frames;
+        std::uint16_t rate;
+    };
+    Sized sizePass();
+    void writeSized(SwfOStream& os, const Sized& sized);
 };
 
 // Deflates everything after the 8 header bytes. Throws ZlibFailure.

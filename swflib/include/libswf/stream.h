@@ -110,12 +110,21 @@ private:
     std::uint8_t m_bitsLeft = 0; // unread bits of m_bitByte, 0 when no bit byte is open
 };
 
+// Receives the bytes of a stream that writes straight to a file.
+class SwfOutputSink {
+public:
+    virtual ~SwfOutputSink() = default;
+    virtual void write(const std::uint8_t* data, std::size_t size) = 0;
+};
+
 // Write cursor. The movie writer reserves the exact total from its size pass; should a
 // size operation ever under-report, the buffer grows instead of overflowing and the
-// tag writer's check reports the disagreement.
+// tag writer's check reports the disagreement. A stream with a sink instead passes its
+// bytes on whenever its buffer fills, so a movie can be written without holding it whole.
 class SwfOStream : public SwfStream {
 public:
     explicit SwfOStream(std::size_t capacity);
+    SwfOStream(std::size_t bufferSize, SwfOutputSink& sink);
 
     SwfTags* tags = nullptr;
 
@@ -131,10 +140,14 @@ public:
     void writeEncodedU32(std::uint32_t value);
     void writeString(const SwfString& value);
 
-    std::size_t size() const { return m_pos; }
+    // Bytes written so far, including those already passed to the sink.
+    std::size_t size() const { return m_flushed + m_pos; }
     const std::uint8_t* data() const { return m_buffer.data(); }
-    // Hands the written bytes to the caller; the stream is empty afterwards.
+    // Hands the written bytes to the caller; the stream is empty afterwards. Not for
+    // streams with a sink.
     SwfBuffer take();
+    // Passes the buffered bytes to the sink.
+    void flush();
 
 private:
     void reserveMore(std::size_t n) {
@@ -146,6 +159,8 @@ private:
     SwfBuffer m_buffer;
     std::uint8_t* m_data;
     std::size_t m_pos = 0;
+    SwfOutputSink* m_sink = nullptr;
+    std::size_t m_flushed = 0;
     std::uint32_t m_pendingBits = 0;
     std::uint8_t m_pendingCount = 0; // bits in m_pendingBits, 0 to 7 between calls
 };

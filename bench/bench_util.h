@@ -1,0 +1,104 @@
+// Helpers shared by the benchmark programs: a stopwatch, best-of-N timing, peak memory and
+// access to the uncompressed body of a movie file. MB means 10^6 bytes throughout.
+#pragma once
+
+#include "libswf/compress.h"
+#include "libswf/exception.h"
+#include "libswf/vector.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <span>
+#include <string>
+#include <sys/resource.h>
+
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Seconds one call of f takes.
+template <class F>
+double timeOnce(F&& f) {
+    const Clock::time_point start = Clock::now();
+    f();
+    return secondsSince(start);
+}
+
+// The fastest of `runs` calls: the other runs only add noise from the rest of the machine.
+template <class F>
+double timeBest(int runs, F&& f) {
+    double best = std::numeric_limits<double>::infinity();
+    for (int i = 0; i < runs; ++i)
+        best = std::min(best, timeOnce(f));
+    return best;
+}
+
+inline double mb(std::uint64_t bytes) {
+    return static_cast<double>(bytes) / 1e6;
+}
+inline double mbPerSecond(std::uint64_t bytes, double seconds) {
+    return seconds > 0 ? mb(bytes) / seconds : 0.0;
+}
+
+// The largest resident set of this process so far, in bytes.
+inline std::uint64_t peakRssBytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;
+}
+
+inline std::uint32_t readLe32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// What a movie file's 8 header bytes say about it.
+struct MovieHeader {
+    char signature;           // 'F', 'C' or 'Z'
+    std::uint64_t movieBytes; // the uncompressed movie, header included
+};
+
+inline MovieHeader readHeader(std::span<const std::uint8_t> file, const std::string& path) {
+    if (file.size() < 8 || file.data()[1] != 'W' || file.data()[2] != 'S' ||
+        !std::strchr("FCZ", file.data()[0]))
+        throw libswf::SwfException(libswf::SwfException::UnexpectedEnd, path + " is not a movie");
+    const char signature = static_cast<char>(file.data()[0]);
+    // An uncompressed movie's length field can lie; its real size is the file's.
+    const std::uint64_t movieBytes = signature == 'F' ? file.size() : readLe32(file.data() + 4);
+    if (movieBytes < 8)
+        throw libswf::SwfException(libswf::SwfException::UnexpectedEnd,
+                                   path + " declares a movie shorter than its header");
+    return {signature, movieBytes};
+}
+
+// The movie after its 8 header bytes, inflated when the file is compressed.
+inline MovieHeader readHeader(const libswf::SwfBuffer& file, const std::string& path) {
+    return readHeader(file.span(), path);
+}
+
+inline libswf::SwfBuffer uncompressedBody(const libswf::SwfBuffer& file,
+                                          const MovieHeader& header) {
+    libswf::SwfBuffer body(header.movieBytes - 8);
+    const std::span<const std::uint8_t> packed = file.span().subspan(8);
+    const std::span<std::uint8_t> out(body.data(), body.size());
+    if (header.signature == 'F')
+        std::memcpy(body.data(), packed.data(), body.size());
+    else if (header.signature == 'C')
+        libswf::swfInflate(packed, out);
+    else
+        libswf::swfLzmaInflate(packed, out);
+    return body;
+}
+
+inline bool sameBytes(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
+}
+
+} // namespace bench
