@@ -10,9 +10,10 @@ SwfException::SwfException(std::uint32_t code, std::string reason)
 }
 
 void SwfException::setTagContext(std::uint16_t tagCode, std::size_t tagIndex,
-                                 std::optional<std::uint64_t> tagOffset) {
+                                 std::optional<std::uint64_t> tagOffset, const void* tagObject) {
     if (m_tagCode)
         return;
+    m_tagObject = tagObject;
     m_tagCode = tagCode;
     m_tagIndex = tagIndex;
     m_tagOffset = tagOffset;

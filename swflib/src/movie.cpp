@@ -166,7 +166,7 @@ std::uint64_t SwfTags::computeSize(SwfSizeContext& ctx) {
             const std::uint32_t length = tag.computeSize(ctx);
             total += length + tag.headerSize();
         } catch (SwfException& e) {
-            e.setTagContext(tag.code(), i, std::nullopt);
+            e.setTagContext(tag.code(), i, std::nullopt, &tag);
             throw;
         }
     }
@@ -184,7 +184,7 @@ void SwfTags::write(SwfOStream& os) const {
         try {
             tag.write(os);
         } catch (SwfException& e) {
-            e.setTagContext(tag.code(), i, start);
+            e.setTagContext(tag.code(), i, start, &tag);
             throw;
         }
         // Every size operation must agree with its write; a disagreement is a bug in the

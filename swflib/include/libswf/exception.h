@@ -24,10 +24,14 @@ public:
     std::optional<std::uint64_t> offset() const noexcept { return m_offset; }
     std::optional<std::uint64_t> tagOffset() const noexcept { return m_tagOffset; }
 
+    // The tag object that failed to size or write, so that a caller who built it can say
+    // where it came from; null when not known.
+    const void* tagObject() const noexcept { return m_tagObject; }
+
     // Records the tag being read or written (its header offset when reading). The innermost
     // tag wins: a failure inside a sprite names the nested tag, not the sprite.
     void setTagContext(std::uint16_t tagCode, std::size_t tagIndex,
-                       std::optional<std::uint64_t> tagOffset);
+                       std::optional<std::uint64_t> tagOffset, const void* tagObject = nullptr);
 
     // The byte offset in the (uncompressed) movie where the failure was found.
     void setOffset(std::uint64_t offset);
@@ -45,6 +49,7 @@ private:
     std::optional<std::size_t> m_tagIndex;
     std::optional<std::uint64_t> m_offset;
     std::optional<std::uint64_t> m_tagOffset;
+    const void* m_tagObject = nullptr;
     std::string m_message;
 };
 
