@@ -1,0 +1,111 @@
+// Real movies made by other tools through the XML dialect: every well-formed movie comes back
+// from SWF -> XML -> SWF with the same tag sequence, sprites included, and reads again. The
+// tags whose bodies changed on the way are counted by code, for the record.
+#include "libswf/exception.h"
+#include "libswf/movie.h"
+#include "libswf/utils.h"
+#include "swf_bytes.h"
+#include "swfxml/convert.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+
+using namespace libswf;
+using vorn::test::keepAllRaw;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Movies made to be broken: they must fail, and only they may.
+const std::set<std::string> kMalformed = {
+    "ruffle/swf/tests/swfs/lzma-length-too-large.swf",
+    "ruffle/swf/tests/swfs/lzma-malformed-length.swf",
+    "ruffle/tests/tests/swfs/timeline/frame_label_count_oom/test.swf",
+    "ruffle/tests/tests/swfs/timeline/scene_count_oom/test.swf",
+};
+
+// The first difference in the tag sequences, or ""; counts differing bodies by code.
+std::string compare(const SwfTags& a, const SwfTags& b, std::map<int, int>& changed) {
+    if (a.size() != b.size())
+        return std::to_string(a.size()) + " tags became " + std::to_string(b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].code() != b[i].code())
+            return "tag " + std::to_string(i) + ": code " + std::to_string(a[i].code()) +
+                   " became " + std::to_string(b[i].code());
+        const auto* sa = dynamic_cast<const SwfTagDefineSprite*>(&a[i]);
+        const auto* sb = dynamic_cast<const SwfTagDefineSprite*>(&b[i]);
+        if (sa && sb) {
+            const std::string inner = compare(sa->tags, sb->tags, changed);
+            if (!inner.empty())
+                return "sprite " + std::to_string(sa->id) + ": " + inner;
+            continue;
+        }
+        const auto* ra = dynamic_cast<const SwfTagUnknown*>(&a[i]);
+        const auto* rb = dynamic_cast<const SwfTagUnknown*>(&b[i]);
+        const bool same = ra && rb ? ra->body == rb->body && ra->hasId == rb->hasId &&
+                                         (!ra->hasId || ra->id == rb->id)
+                                   : !ra && !rb;
+        if (!same)
+            ++changed[a[i].code()];
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(CorpusXml, EveryWellFormedMovieComesBackThroughXml) {
+    const fs::path root = VORN_CORPUS_DIR;
+    if (!fs::is_directory(root))
+        GTEST_SKIP() << "no corpus at " << root << ": real-movie XML round trip not checked";
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file() && entry.path().extension() == ".swf")
+            files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+
+    std::size_t good = 0, refused = 0;
+    std::map<int, int> changed;
+    for (const fs::path& path : files) {
+        const std::string name = fs::relative(path, root).generic_string();
+        const SwfBuffer file = SwfUtils::ReadFileToBuffer(path.string());
+        swfxml::SwfXmlWriter writer;
+        std::string text;
+        if (!swfxml::convertSwfBytesToXml(writer, file.span(), text)) {
+            EXPECT_TRUE(kMalformed.count(name))
+                << name << ": a well-formed movie was refused: " << writer.failure.describe();
+            refused += kMalformed.count(name);
+            continue;
+        }
+        EXPECT_FALSE(kMalformed.count(name)) << name << ": a malformed movie was accepted";
+        swfxml::SwfXmlReader reader;
+        SwfBuffer back;
+        if (!swfxml::convertXmlToSwfBytes(reader, text, back, false)) {
+            ADD_FAILURE() << name << ": its XML does not compile: " << reader.failure.describe();
+            continue;
+        }
+        try {
+            SwfMovie before, after;
+            keepAllRaw(before);
+            keepAllRaw(after);
+            before.read(file.span());
+            after.read(back.span());
+            const std::string difference = compare(before.tags, after.tags, changed);
+            EXPECT_EQ(difference, "") << name;
+            // The compiled movie reads again through the decoding reader too.
+            SwfMovie decoded;
+            decoded.read(back.span());
+            ++good;
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << name << ": the compiled movie does not read back: " << e.what();
+        }
+    }
+    std::cout << "corpus through XML: " << files.size() << " movies, " << good << " came back, "
+              << refused << " malformed refused\n";
+    std::cout << "tag bodies changed on the way (code: count):";
+    for (const auto& [code, count] : changed)
+        std::cout << ' ' << code << ':' << count;
+    std::cout << '\n';
+}

@@ -1,0 +1,120 @@
+// Value conventions of the XML dialect, shared by every tag family: names compared without
+// regard to case, numbers, booleans, colours, byte strings, base64 payloads and text blocks.
+#pragma once
+
+#include "libswf/records.h"
+
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <pugixml.hpp>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace swfxml {
+
+// ---- names ------------------------------------------------------------------------------
+
+bool namesEqual(std::string_view a, std::string_view b);
+// The first attribute or child element of that name in any case, or an empty handle.
+pugi::xml_attribute findAttribute(const pugi::xml_node& node, std::string_view name);
+pugi::xml_node findChild(const pugi::xml_node& node, std::string_view name);
+// The first child that is an element, whatever its name.
+pugi::xml_node firstElement(const pugi::xml_node& node);
+
+// ---- numbers ----------------------------------------------------------------------------
+
+// Text that is entirely a number of type T, or 0: invalid text and values outside T's range
+// both give 0, and so does a minus sign on an unsigned type.
+template <class T>
+T parseNumber(std::string_view text) {
+    static_assert(std::is_arithmetic_v<T>);
+    if constexpr (std::is_floating_point_v<T>) {
+        T value{};
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return error == std::errc() && end == text.data() + text.size() ? value : T{};
+    } else {
+        if constexpr (std::is_unsigned_v<T>)
+            if (!text.empty() && text.front() == '-')
+                return T{};
+        T value{};
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return error == std::errc() && end == text.data() + text.size() ? value : T{};
+    }
+}
+
+// Sets target from the attribute when it exists; leaves it alone otherwise.
+template <class T>
+bool readNumber(const pugi::xml_node& node, std::string_view name, T& target) {
+    const pugi::xml_attribute a = findAttribute(node, name);
+    if (!a)
+        return false;
+    target = parseNumber<T>(a.value());
+    return true;
+}
+
+// Decimal text of an integer; floats with 9 significant digits (12, 0.5, 0.100000001).
+std::string formatNumber(std::int64_t value);
+std::string formatFloat(float value);
+
+void setNumber(pugi::xml_node& node, const char* name, std::int64_t value);
+void setFloat(pugi::xml_node& node, const char* name, float value);
+
+// ---- booleans, colours, strings ---------------------------------------------------------
+
+void setBool(pugi::xml_node& node, const char* name, bool value);
+bool parseBool(std::string_view text);
+bool readBool(const pugi::xml_node& node, std::string_view name, bool& target);
+
+// Colours are R, G, B, A packed into 32 bits, lowercase hexadecimal without leading zeros.
+std::string formatColor(const libswf::SwfColor& color);
+libswf::SwfColor parseColor(std::string_view text);
+void setColor(pugi::xml_node& node, const char* name, const libswf::SwfColor& color);
+bool readColor(const pugi::xml_node& node, std::string_view name, libswf::SwfColor& target);
+
+// Strings are bytes, never transcoded.
+void setString(pugi::xml_node& node, const char* name, const libswf::SwfString& value);
+bool readString(const pugi::xml_node& node, std::string_view name, libswf::SwfString& target);
+
+// ---- records ----------------------------------------------------------------------------
+
+// A rectangle as an element of the caller's name with "MaxX", "MaxY", "MinX", "MinY" in twips.
+pugi::xml_node appendRect(pugi::xml_node& parent, const char* name, const libswf::SwfRect& rect);
+// Each attribute found sets its field; the others stay 0.
+libswf::SwfRect readRect(const pugi::xml_node& element);
+
+// A matrix as an element of the caller's name: "Translate" always (whole twips), "Scale" and
+// "Rotate" only when the matrix has them.
+pugi::xml_node appendMatrix(pugi::xml_node& parent, const char* name,
+                            const libswf::SwfMatrix& matrix);
+// Starts from the identity; a scale or rotation attribute turns its pair on.
+libswf::SwfMatrix readMatrix(const pugi::xml_node& element);
+
+// A "ColorTransform" element with the multiplication terms when present, then the addition
+// terms when present; the alpha terms are always written, whether the tag stores them or not.
+pugi::xml_node appendColorTransform(pugi::xml_node& parent,
+                                    const libswf::SwfColorTransform& transform);
+// Starts with no terms; each term found turns its group on.
+libswf::SwfColorTransform readColorTransform(const pugi::xml_node& element);
+
+// ---- payloads ---------------------------------------------------------------------------
+
+std::string base64Encode(std::span<const std::uint8_t> bytes);
+// Skips blanks, carriage returns and line feeds; stops at "=" or at any other character
+// outside the alphabet, ignoring what follows.
+std::vector<std::uint8_t> base64Decode(std::string_view text);
+
+// Appends a child element holding the bytes as base64 in a CDATA section, laid out in lines
+// of 80 characters indented one level below the element (k counts the element's ancestors
+// within the tag element, plus one).
+pugi::xml_node appendBase64(pugi::xml_node& parent, const char* name,
+                            std::span<const std::uint8_t> bytes, int k);
+// Appends a child element holding the text unchanged in a CDATA section.
+pugi::xml_node appendText(pugi::xml_node& parent, const char* name, std::string_view text);
+// All character data directly inside the element (CDATA sections and plain text).
+std::string elementText(const pugi::xml_node& element);
+
+} // namespace swfxml

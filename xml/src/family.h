@@ -1,0 +1,40 @@
+// The XML side of the tag registry: each tag family's writer and reader, by tag code. The
+// element names come from the library's registry table; this table only adds the codecs.
+#pragma once
+
+#include "swfxml/convert.h"
+#include "swfxml/values.h"
+
+#include <memory>
+
+namespace swfxml {
+
+// Fills the tag's element (already created under its registry name).
+using SwfXmlTagWriter = void (*)(SwfXmlWriter& ctx, const libswf::SwfTag& tag,
+                                 pugi::xml_node& element);
+// Builds a tag from its element. Throws libswf::SwfException for values that cannot be
+// written.
+using SwfXmlTagReader = std::unique_ptr<libswf::SwfTag> (*)(const pugi::xml_node& element,
+                                                            SwfXmlReader& ctx);
+
+struct SwfXmlTagCodec {
+    std::uint16_t code;
+    SwfXmlTagWriter write;
+    SwfXmlTagReader read;
+};
+
+// The codec of a code, or null while its family is kept raw.
+const SwfXmlTagCodec* findXmlCodec(std::uint16_t code);
+
+// Reads a tag list element by element into target (a sprite's list when nested).
+void readTags(SwfXmlReader& ctx, const pugi::xml_node& parent, libswf::SwfTags& target,
+              bool nested);
+
+// Family modules: their codec rows.
+std::span<const SwfXmlTagCodec> frameCodecs();   // ShowFrame, End, DefineSprite
+std::span<const SwfXmlTagCodec> controlCodecs(); // control and metadata tags
+
+// Fails the conversion with a reason; the frame adds where.
+[[noreturn]] void failRead(const std::string& reason);
+
+} // namespace swfxml
