@@ -1,77 +1,126 @@
-// vorn-convert: the command-line converter.
-#include "libswf/exception.h"
-#include "libswf/movie.h"
-#include "libswf/utils.h"
+// vorn-convert: converts Flash movies to the XML dialect and back from the command line.
+#include "batch.h"
+#include "jobs.h"
 
 #include <CLI/CLI.hpp>
 
-#include <exception>
+#include <filesystem>
 #include <iostream>
-#include <string>
+#include <set>
+#include <thread>
+
+namespace fs = std::filesystem;
+using namespace vorn::cli;
 
 namespace {
 
-using namespace libswf;
+const char* kDescription =
+    "vorn-convert: converts Flash movies to Vorn's XML dialect and back.\n\n"
+    "  vorn-convert IN.swf OUT.xml         SWF to XML\n"
+    "  vorn-convert IN.xml OUT.swf         XML to SWF (compressed when IsCompressed is true)\n"
+    "  vorn-convert -o DIR IN...           each input into DIR, as the other kind\n"
+    "  vorn-convert --rewrite IN.swf OUT.swf\n"
+    "                                      read a movie into the model and write it back\n"
+    "  vorn-convert --check IN.xml...      well-formed, root attributes valid, compiles\n\n"
+    "The direction follows the extensions; --to overrides the output kind. Outputs are\n"
+    "written to a temporary file beside them and renamed only when complete, so a failed\n"
+    "conversion never leaves a half-written or damaged file.\n\n"
+    "Exit status: 0 when every file converted, 1 when any failed (each failure is one\n"
+    "line on stderr naming the file and the reason), 2 for a usage error.";
 
-// Reads a movie into the model and writes it back. The model is freed before compressing,
-// so that at most two copies of the movie are in memory at any time.
-void rewrite(const std::string& input, const std::string& output) {
-    SwfMovie movie;
-    {
-        const SwfBuffer file = SwfUtils::ReadFileToBuffer(input);
-        movie.read(file.span());
-    }
-    SwfBuffer bytes = movie.writeUncompressed();
-    const bool compressed = movie.compressed;
-    movie.tags.clear();
-    if (compressed)
-        bytes = compressBody(bytes);
-    SwfUtils::WriteWholeFile(output, bytes.size(), bytes.data());
+int usage(const std::string& message) {
+    std::cerr << "vorn-convert: " << message << " (see --help)\n";
+    return 2;
+}
+
+const char* extension(Kind kind) {
+    return kind == Kind::Swf ? ".swf" : ".xml";
+}
+
+Job conversion(const std::string& input, const std::string& output, Kind from, Kind to,
+               bool rewrite) {
+    if (rewrite || (from == Kind::Swf && to == Kind::Swf))
+        return {input, [=] { return rewriteSwf(input, output); }};
+    if (from == Kind::Swf)
+        return {input, [=] { return swfToXml(input, output); }};
+    return {input, [=] { return xmlToSwf(input, output); }};
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"vorn-convert: converts Flash movies.\n\n"
-                 "  vorn-convert --rewrite IN.swf OUT.swf\n"
-                 "      reads IN.swf into Vorn's model and writes it back to OUT.swf: raw tags\n"
-                 "      byte for byte, frame counts recounted, compressed with zlib when IN was\n"
-                 "      compressed (zlib or LZMA). OUT is replaced only when the whole movie was\n"
-                 "      written; on failure it is left as it was.\n\n"
-                 "Exit status: 0 on success, 1 when a conversion failed (one line on stderr\n"
-                 "names the file and the reason), 2 for a usage error.",
-                 "vorn-convert"};
-    bool rewriteMode = false;
-    std::vector<std::string> files;
-    app.add_flag("--rewrite", rewriteMode, "Read a movie and write it back");
-    app.add_option("files", files, "IN.swf OUT.swf")->expected(2);
+    CLI::App app{kDescription, "vorn-convert"};
+    std::vector<std::string> inputs;
+    std::string outputDir;
+    std::string to;
+    bool rewrite = false;
+    bool check = false;
+    unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    app.add_option("files", inputs, "IN OUT, or the inputs of a batch or check");
+    app.add_option("-o,--output-dir", outputDir, "Write each input's conversion into DIR");
+    app.add_option("--to", to, "Kind of the outputs")->check(CLI::IsMember({"swf", "xml"}));
+    app.add_flag("--rewrite", rewrite, "Read movies into the model and write them back");
+    app.add_flag("--check", check, "Check XML documents without writing anything");
+    app.add_option("-j,--jobs", threads, "Worker threads (default: the number of cores)")
+        ->check(CLI::Range(1u, 256u));
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         const int status = app.exit(e);
         return status == 0 ? 0 : 2;
     }
-    if (!rewriteMode || files.size() != 2) {
-        std::cerr << "vorn-convert: nothing to do: use --rewrite IN.swf OUT.swf (see --help)\n";
-        return 2;
+    if (inputs.empty())
+        return usage("no input files");
+
+    std::vector<Job> jobs;
+    if (check) {
+        if (rewrite || !outputDir.empty() || !to.empty())
+            return usage("--check takes only input files");
+        for (const std::string& input : inputs)
+            jobs.push_back({input, [input] { return checkXml(input); }});
+    } else if (outputDir.empty()) {
+        if (inputs.size() != 2)
+            return usage("give IN OUT, or -o DIR with the inputs");
+        Kind from, toKind;
+        if (!kindOf(inputs[0], from))
+            return usage(inputs[0] + ": not a .swf or .xml file");
+        if (!to.empty())
+            toKind = to == "swf" ? Kind::Swf : Kind::Xml;
+        else if (!kindOf(inputs[1], toKind))
+            return usage(inputs[1] + ": not a .swf or .xml file; use --to");
+        if (rewrite && (from != Kind::Swf || toKind != Kind::Swf))
+            return usage("--rewrite reads and writes .swf files");
+        if (from == Kind::Xml && toKind == Kind::Xml)
+            return usage("both files are XML: nothing to convert");
+        jobs.push_back(conversion(inputs[0], inputs[1], from, toKind, rewrite));
+    } else {
+        std::error_code error;
+        if (!fs::is_directory(outputDir, error))
+            return usage(outputDir + ": not a folder");
+        std::set<std::string> outputs;
+        for (const std::string& input : inputs) {
+            Kind from;
+            if (!kindOf(input, from))
+                return usage(input + ": not a .swf or .xml file");
+            Kind toKind = rewrite ? Kind::Swf : from == Kind::Swf ? Kind::Xml : Kind::Swf;
+            if (!to.empty())
+                toKind = to == "swf" ? Kind::Swf : Kind::Xml;
+            if (from == Kind::Xml && toKind == Kind::Xml)
+                return usage(input + ": XML to XML: nothing to convert");
+            const std::string output =
+                (fs::path(outputDir) / fs::path(input).stem()).string() + extension(toKind);
+            if (!outputs.insert(output).second)
+                return usage(input + ": another input also writes " + output);
+            jobs.push_back(conversion(input, output, from, toKind, rewrite));
+        }
     }
 
-    const std::string& input = files[0];
-    const std::string& output = files[1];
-    try {
-        rewrite(input, output);
-    } catch (const SwfFileException& e) {
-        std::cerr << "vorn-convert: " << e.fileName() << ": " << e.what() << '\n';
-        return 1;
-    } catch (const SwfException& e) {
-        std::cerr << "vorn-convert: " << input << ": " << e.what() << '\n';
-        return 1;
-    } catch (const std::bad_alloc&) {
-        std::cerr << "vorn-convert: " << input << ": not enough memory\n";
-        return 1;
-    } catch (const std::exception& e) {
-        std::cerr << "vorn-convert: " << input << ": internal error: " << e.what() << '\n';
-        return 1;
-    }
-    return 0;
+    const std::size_t total = jobs.size();
+    const BatchResult result = runBatch(std::move(jobs), threads);
+    if (total > 1)
+        std::cerr << "vorn-convert: " << result.succeeded << " of " << total
+                  << (check ? " checked" : " converted")
+                  << (result.failed ? ", " + std::to_string(result.failed) + " failed" : "")
+                  << '\n';
+    return result.failed ? 1 : 0;
 }

@@ -106,4 +106,86 @@ TEST_F(Convert, UsageErrorsExitWithTwo) {
     EXPECT_EQ(convert("").status, 2);
     EXPECT_EQ(convert("--rewrite only-one.swf").status, 2);
     EXPECT_EQ(convert("--bogus a b").status, 2);
+    EXPECT_EQ(convert("a.swf b.txt").err,
+              "vorn-convert: b.txt: not a .swf or .xml file; use --to (see --help)\n");
+    EXPECT_EQ(convert("a.xml b.xml").status, 2);
+    EXPECT_EQ(convert("--rewrite a.xml b.swf").status, 2);
+    EXPECT_EQ(convert("-o /nonexistent-folder a.swf").err,
+              "vorn-convert: /nonexistent-folder: not a folder (see --help)\n");
+    EXPECT_EQ(convert("-o " + dir.string() + " x/a.swf y/a.swf").err,
+              "vorn-convert: y/a.swf: another input also writes " + (dir / "a.xml").string() +
+                  " (see --help)\n");
+}
+
+TEST_F(Convert, SwfToXmlAndBackByExtension) {
+    const Bytes in = movie(8, 1, concat({tag(250, hex("01 02 03")), tag(1, {}), u16(0)}));
+    const std::string swf = put("in.swf", in);
+    const std::string xml = (dir / "in.xml").string();
+    const std::string back = (dir / "back.swf").string();
+    EXPECT_EQ(convert(swf + " " + xml).status, 0);
+    const Bytes text = get(xml);
+    EXPECT_EQ(std::string(text.begin(), text.begin() + 39),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>");
+    EXPECT_EQ(convert(xml + " " + back).status, 0);
+    EXPECT_EQ(get(back), in);
+    // --to decides when the output's extension does not.
+    const std::string other = (dir / "other.bin").string();
+    EXPECT_EQ(convert("--to xml " + swf + " " + other).status, 0);
+    EXPECT_EQ(get(other), text);
+}
+
+TEST_F(Convert, XmlFailuresNameTheLine) {
+    const std::string bad =
+        put("bad.xml", Bytes{'<', 'M', 'o', 'v', 'i', 'e', '>', '\n', '<', 'x'});
+    const Outcome run = convert(bad + " " + (dir / "out.swf").string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err,
+              "vorn-convert: " + bad + ": line 2, column 2: Error parsing start element tag\n");
+    EXPECT_FALSE(fs::exists(dir / "out.swf"));
+}
+
+TEST_F(Convert, CheckReportsEachDocument) {
+    auto text = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
+    const std::string good =
+        put("good.xml",
+            text("<Movie SwfVersion=\"8\" Width=\"10\" Height=\"10\"><ShowFrame/></Movie>"));
+    const std::string narrow =
+        put("narrow.xml", text("<Movie SwfVersion=\"8\" Height=\"10\"><ShowFrame/></Movie>"));
+    const std::string broken = put("broken.xml", text("<Movie"));
+    EXPECT_EQ(convert("--check " + good).status, 0);
+    const Outcome run = convert("--check -j 1 " + good + " " + narrow + " " + broken);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "vorn-convert: " + narrow + ": Incorrect value of attribute Width\n" +
+                           "vorn-convert: " + broken +
+                           ": line 1, column 6: Error parsing start element tag\n" +
+                           "vorn-convert: 1 of 3 checked, 2 failed\n");
+}
+
+TEST_F(Convert, ParallelBatchWritesWhatASerialOneWrites) {
+    std::vector<std::string> inputs;
+    for (int i = 0; i < 12; ++i) {
+        Bytes body(static_cast<std::size_t>(100 + 997 * i), static_cast<std::uint8_t>(i));
+        inputs.push_back(put("m" + std::to_string(i) + ".swf",
+                             movie(10, 1, concat({tag(250, body), tag(1, {}), u16(0)}))));
+    }
+    inputs.push_back(put("broken.swf", hex("46 57 53")));
+    std::string list;
+    for (const auto& input : inputs)
+        list += " " + input;
+    fs::create_directories(dir / "serial");
+    fs::create_directories(dir / "parallel");
+    const Outcome serial = convert("-j 1 -o " + (dir / "serial").string() + list);
+    const Outcome parallel = convert("-j 4 -o " + (dir / "parallel").string() + list);
+    EXPECT_EQ(serial.status, 1);
+    EXPECT_EQ(parallel.status, 1);
+    EXPECT_EQ(serial.err, parallel.err);
+    EXPECT_EQ(parallel.err.substr(parallel.err.find("vorn-convert: 12 of 13")),
+              "vorn-convert: 12 of 13 converted, 1 failed\n");
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = "m" + std::to_string(i) + ".xml";
+        EXPECT_FALSE(get((dir / "serial" / name).string()).empty()) << name;
+        EXPECT_EQ(get((dir / "serial" / name).string()), get((dir / "parallel" / name).string()))
+            << name;
+    }
+    EXPECT_FALSE(fs::exists(dir / "parallel" / "broken.xml"));
 }

@@ -1,0 +1,54 @@
+#include "batch.h"
+
+#include <algorithm>
+#include <atomic>
+#include <iostream>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+
+namespace vorn::cli {
+
+BatchResult runBatch(std::vector<Job> jobs, unsigned threads) {
+    const bool progress = ::isatty(STDERR_FILENO) && jobs.size() > 1;
+    std::atomic<std::size_t> next{0};
+    std::mutex lock;
+    BatchResult result;
+
+    auto report = [&](const Outcome& outcome) {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (outcome.ok)
+            ++result.succeeded;
+        else
+            ++result.failed;
+        if (progress)
+            std::cerr << "\r\033[K";
+        if (!outcome.ok)
+            std::cerr << "vorn-convert: " << outcome.message << '\n';
+        if (progress) {
+            std::cerr << "vorn-convert: " << result.succeeded + result.failed << " of "
+                      << jobs.size() << " done";
+            if (result.failed)
+                std::cerr << ", " << result.failed << " failed";
+            std::cerr << std::flush;
+        }
+    };
+    auto worker = [&] {
+        for (std::size_t i = next++; i < jobs.size(); i = next++)
+            report(jobs[i].run());
+    };
+
+    const unsigned count =
+        std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(jobs.size())));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < count; ++t)
+        pool.emplace_back(worker);
+    worker();
+    for (std::thread& t : pool)
+        t.join();
+    if (progress)
+        std::cerr << "\r\033[K";
+    return result;
+}
+
+} // namespace vorn::cli
