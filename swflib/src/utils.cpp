@@ -27,6 +27,8 @@ struct FileDescriptor {
     explicit FileDescriptor(int fd) : fd(fd) {}
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
+    FileDescriptor(FileDescriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
     ~FileDescriptor() {
         if (fd >= 0)
             ::close(fd);
@@ -58,9 +60,8 @@ FileDescriptor createTemporaryBeside(const std::filesystem::path& path, std::str
                            "cannot find a free temporary file name");
 }
 
-} // namespace
-
-SwfBuffer SwfUtils::ReadFileToBuffer(const std::string& path) {
+// Opens a regular file for reading and learns its size.
+FileDescriptor openForReading(const std::string& path, std::size_t& size) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.fd < 0)
         throw SwfFileException(SwfFileException::OpenForReadFailed, path,
@@ -71,7 +72,16 @@ SwfBuffer SwfUtils::ReadFileToBuffer(const std::string& path) {
                                "cannot learn the size: " + errnoText(errno));
     if (!S_ISREG(info.st_mode))
         throw SwfFileException(SwfFileException::ReadFailed, path, "not a regular file");
-    SwfBuffer buffer(static_cast<std::size_t>(info.st_size));
+    size = static_cast<std::size_t>(info.st_size);
+    return file;
+}
+
+} // namespace
+
+SwfBuffer SwfUtils::ReadFileToBuffer(const std::string& path) {
+    std::size_t size = 0;
+    FileDescriptor file = openForReading(path, size);
+    SwfBuffer buffer(size);
     std::size_t done = 0;
     while (done < buffer.size()) {
         const ssize_t n = ::read(file.fd, buffer.data() + done, buffer.size() - done);
@@ -92,17 +102,7 @@ SwfBuffer SwfUtils::ReadFileToBuffer(const std::string& path) {
 }
 
 SwfMappedFile::SwfMappedFile(const std::string& path) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.fd < 0)
-        throw SwfFileException(SwfFileException::OpenForReadFailed, path,
-                               "cannot open for reading: " + errnoText(errno));
-    struct stat info {};
-    if (::fstat(file.fd, &info) != 0)
-        throw SwfFileException(SwfFileException::ReadFailed, path,
-                               "cannot learn the size: " + errnoText(errno));
-    if (!S_ISREG(info.st_mode))
-        throw SwfFileException(SwfFileException::ReadFailed, path, "not a regular file");
-    m_size = static_cast<std::size_t>(info.st_size);
+    FileDescriptor file = openForReading(path, m_size);
     if (m_size == 0)
         return;
     void* p = ::mmap(nullptr, m_size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.fd, 0);
@@ -114,7 +114,9 @@ SwfMappedFile::SwfMappedFile(const std::string& path) {
     m_data = static_cast<const std::uint8_t*>(p);
 }
 
-SwfMappedFile::~SwfMappedFile() { release(); }
+SwfMappedFile::~SwfMappedFile() {
+    release();
+}
 
 void SwfMappedFile::release() {
     if (m_data)

@@ -1,6 +1,7 @@
 // Real movies made by other tools: every well-formed one comes back with the same tag
 // sequence, sprites included, and every raw tag byte for byte; the deliberately malformed
 // ones fail with a reason.
+#include "corpus.h"
 #include "libswf/exception.h"
 #include "libswf/movie.h"
 #include "libswf/utils.h"
@@ -17,18 +18,6 @@ using vorn::test::keepAllRaw;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Movies made to be broken, with the start of the reason each must fail with.
-const std::map<std::string, std::string> kMalformed = {
-    {"ruffle/swf/tests/swfs/lzma-length-too-large.swf",
-     "UnexpectedEnd: the header declares a movie of 4294967295 bytes"},
-    {"ruffle/swf/tests/swfs/lzma-malformed-length.swf",
-     "UnexpectedEnd: the header declares a movie of 1 bytes"},
-    {"ruffle/tests/tests/swfs/timeline/frame_label_count_oom/test.swf",
-     "UnexpectedEnd: a tag body of 45 bytes runs past the end of the movie"},
-    {"ruffle/tests/tests/swfs/timeline/scene_count_oom/test.swf",
-     "UnexpectedEnd: a tag body of 37 bytes runs past the end of the movie"},
-};
 
 // Describes the first difference between two tag lists, or returns "".
 std::string compareTags(const SwfTags& a, const SwfTags& b, const std::string& where) {
@@ -67,11 +56,8 @@ TEST(Corpus, EveryWellFormedMovieSurvivesTheRewrite) {
     if (!fs::is_directory(root))
         GTEST_SKIP() << "no corpus at " << root << ": real-movie rewrite not checked";
 
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file() && entry.path().extension() == ".swf")
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+    const std::vector<fs::path> files = vorn::test::corpusMovies(root);
+    const auto& kMalformed = vorn::test::malformedMovies();
 
     std::size_t good = 0, refused = 0;
     std::set<std::string> seenMalformed;

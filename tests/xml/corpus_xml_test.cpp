@@ -1,6 +1,7 @@
 // Real movies made by other tools through the XML dialect: every well-formed movie comes back
 // from SWF -> XML -> SWF with the same tag sequence, sprites included, and reads again. The
 // tags whose bodies changed on the way are counted by code, for the record.
+#include "corpus.h"
 #include "libswf/exception.h"
 #include "libswf/movie.h"
 #include "libswf/utils.h"
@@ -18,14 +19,6 @@ using vorn::test::keepAllRaw;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Movies made to be broken: they must fail, and only they may.
-const std::set<std::string> kMalformed = {
-    "ruffle/swf/tests/swfs/lzma-length-too-large.swf",
-    "ruffle/swf/tests/swfs/lzma-malformed-length.swf",
-    "ruffle/tests/tests/swfs/timeline/frame_label_count_oom/test.swf",
-    "ruffle/tests/tests/swfs/timeline/scene_count_oom/test.swf",
-};
 
 // The first difference in the tag sequences, or ""; counts differing bodies by code.
 std::string compare(const SwfTags& a, const SwfTags& b, std::map<int, int>& changed) {
@@ -60,11 +53,8 @@ TEST(CorpusXml, EveryWellFormedMovieComesBackThroughXml) {
     const fs::path root = VORN_CORPUS_DIR;
     if (!fs::is_directory(root))
         GTEST_SKIP() << "no corpus at " << root << ": real-movie XML round trip not checked";
-    std::vector<fs::path> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file() && entry.path().extension() == ".swf")
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
+    const std::vector<fs::path> files = vorn::test::corpusMovies(root);
+    const auto& kMalformed = vorn::test::malformedMovies();
 
     std::size_t good = 0, refused = 0;
     std::map<int, int> changed;
@@ -74,9 +64,18 @@ TEST(CorpusXml, EveryWellFormedMovieComesBackThroughXml) {
         swfxml::SwfXmlWriter writer;
         std::string text;
         if (!swfxml::convertSwfBytesToXml(writer, file.span(), text)) {
-            EXPECT_TRUE(kMalformed.count(name))
-                << name << ": a well-formed movie was refused: " << writer.failure.describe();
-            refused += kMalformed.count(name);
+            const auto expected = kMalformed.find(name);
+            if (expected == kMalformed.end()) {
+                ADD_FAILURE() << name
+                              << ": a well-formed movie was refused: " << writer.failure.describe();
+            } else {
+                // Decoding more tags may find the damage earlier than the raw reading does,
+                // so only the kind of failure must agree.
+                const std::string kind = expected->second.substr(0, expected->second.find(':') + 1);
+                EXPECT_EQ(writer.failure.reason.rfind(kind, 0), 0u)
+                    << name << ": " << writer.failure.reason;
+                ++refused;
+            }
             continue;
         }
         EXPECT_FALSE(kMalformed.count(name)) << name << ": a malformed movie was accepted";
