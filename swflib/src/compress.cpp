@@ -2,6 +2,7 @@
 
 #include "libswf/exception.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <libdeflate.h>
@@ -150,6 +151,12 @@ void swfLzmaInflate(std::span<const std::uint8_t> body, std::span<std::uint8_t> 
     if (lzma_properties_decode(&filters[0], nullptr, body.data() + 4, 5) != LZMA_OK)
         fail(SwfException::UnexpectedEnd, "the LZMA properties are invalid");
     std::unique_ptr<void, decltype(&std::free)> options(filters[0].options, &std::free);
+    // The dictionary size comes from the file; a decoder never needs more than the output it
+    // fills, and an 18-byte file must not make it allocate gigabytes.
+    auto* lzma = static_cast<lzma_options_lzma*>(filters[0].options);
+    lzma->dict_size = std::clamp<std::uint32_t>(
+        lzma->dict_size, LZMA_DICT_SIZE_MIN,
+        static_cast<std::uint32_t>(std::max<std::size_t>(output.size(), LZMA_DICT_SIZE_MIN)));
     lzma_stream z = LZMA_STREAM_INIT;
     if (lzma_raw_decoder(&z, filters) != LZMA_OK)
         fail(SwfException::ZlibFailure, "could not start LZMA decompression");

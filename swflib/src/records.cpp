@@ -15,8 +15,8 @@ std::uint32_t bitsToBytes(std::uint32_t bits) {
 
 // Truncates a float toward zero into a 32-bit fixed-point field, refusing what does not fit
 // rather than writing an arbitrary value.
-std::int32_t toFixed(float value, double scale, const char* what) {
-    const double scaled = std::trunc(static_cast<double>(value) * scale);
+std::int32_t toFixed(double value, const char* what) {
+    const double scaled = std::trunc(value * 65536.0);
     if (!(scaled >= -2147483648.0 && scaled <= 2147483647.0))
         throw SwfException(SwfException::ValueOutOfRange,
                            std::string(what) + " " + std::to_string(value) +
@@ -71,19 +71,19 @@ void SwfRect::write(SwfOStream& os) const {
 SwfMatrix::Fields SwfMatrix::fields() const {
     Fields f{};
     if (hasScale) {
-        f.scale[0] = toFixed(scaleX, 65536.0, "a matrix scale");
-        f.scale[1] = toFixed(scaleY, 65536.0, "a matrix scale");
+        f.scale[0] = toFixed(scaleX, "a matrix scale");
+        f.scale[1] = toFixed(scaleY, "a matrix scale");
         f.scaleBits = pairBitCount(f.scale[0], f.scale[1]);
         checkWidth(f.scaleBits, 31, "a matrix scale");
     }
     if (hasRotate) {
-        f.rotate[0] = toFixed(rotateSkew0, 65536.0, "a matrix rotation");
-        f.rotate[1] = toFixed(rotateSkew1, 65536.0, "a matrix rotation");
+        f.rotate[0] = toFixed(rotateSkew0, "a matrix rotation");
+        f.rotate[1] = toFixed(rotateSkew1, "a matrix rotation");
         f.rotateBits = pairBitCount(f.rotate[0], f.rotate[1]);
         checkWidth(f.rotateBits, 31, "a matrix rotation");
     }
-    f.translate[0] = toFixed(translateX, 1.0, "a matrix translation");
-    f.translate[1] = toFixed(translateY, 1.0, "a matrix translation");
+    f.translate[0] = translateX;
+    f.translate[1] = translateY;
     f.translateBits = pairBitCount(f.translate[0], f.translate[1]);
     checkWidth(f.translateBits, 31, "a matrix translation");
     return f;
@@ -93,18 +93,18 @@ void SwfMatrix::read(SwfIStream& is) {
     hasScale = is.readBits(1) != 0;
     if (hasScale) {
         const unsigned n = is.readBits(5);
-        scaleX = static_cast<float>(is.readSignedBits(n) / 65536.0);
-        scaleY = static_cast<float>(is.readSignedBits(n) / 65536.0);
+        scaleX = is.readSignedBits(n) / 65536.0;
+        scaleY = is.readSignedBits(n) / 65536.0;
     }
     hasRotate = is.readBits(1) != 0;
     if (hasRotate) {
         const unsigned n = is.readBits(5);
-        rotateSkew0 = static_cast<float>(is.readSignedBits(n) / 65536.0);
-        rotateSkew1 = static_cast<float>(is.readSignedBits(n) / 65536.0);
+        rotateSkew0 = is.readSignedBits(n) / 65536.0;
+        rotateSkew1 = is.readSignedBits(n) / 65536.0;
     }
     const unsigned n = is.readBits(5);
-    translateX = static_cast<float>(is.readSignedBits(n));
-    translateY = static_cast<float>(is.readSignedBits(n));
+    translateX = is.readSignedBits(n);
+    translateY = is.readSignedBits(n);
     is.alignBits();
 }
 

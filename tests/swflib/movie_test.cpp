@@ -436,4 +436,7 @@ TEST(Compression, LzmaMoviesAreReadAndWrittenBackWithZlib) {
     EXPECT_EQ(readFailure(cut).rfind("UnexpectedEnd: the LZMA body", 0), 0u) << readFailure(cut);
     EXPECT_EQ(readFailure(Bytes(zws.begin(), zws.begin() + 14)),
               "UnexpectedEnd: the LZMA header is cut off");
+    // A 4 GiB dictionary declared by an 18-byte file is not allocated.
+    EXPECT_EQ(readFailure(hex("5a 57 53 0a 20 00 00 00 00 00 00 00 5d ff ff ff ff 00")),
+              "UnexpectedEnd: the LZMA body inflates to 0 bytes where the header declares 24");
 }

@@ -127,20 +127,31 @@ TEST(Matrix, VectorsBothWays) {
     }
 }
 
-TEST(Matrix, TruncatesTowardZeroAndRefusesWhatDoesNotFit) {
-    // Half a twip is no twip: the translation is written as 0 and the matrix as identity.
-    EXPECT_EQ(encode(matrix([](SwfMatrix& m) { m.translateX = -0.5f; }), false), "00");
+TEST(Matrix, KeepsEveryValueExactlyAndRefusesWhatDoesNotFit) {
+    // Values beyond a float's 24 significant bits survive reading and writing exactly.
+    const SwfMatrix fine = matrix([](SwfMatrix& m) {
+        m.hasRotate = true;
+        m.rotateSkew0 = 1073741823 / 65536.0;
+        m.rotateSkew1 = -1073741824 / 65536.0;
+        m.translateX = 16777217;
+        m.translateY = -1073741821;
+    });
+    const std::string bytes = encode(fine, false);
+    EXPECT_TRUE(sameMatrix(decode<SwfMatrix>(bytes, false), fine));
     EXPECT_EQ(sizeError(matrix([](SwfMatrix& m) {
                   m.hasScale = true;
                   m.scaleX = 40000.0f; // 40000 * 65536 passes 2^31
               })),
               SwfException::ValueOutOfRange);
     EXPECT_EQ(sizeError(matrix(
-                  [](SwfMatrix& m) { m.translateY = std::numeric_limits<float>::quiet_NaN(); })),
+                  [](SwfMatrix& m) {
+                      m.hasScale = true;
+                      m.scaleY = std::numeric_limits<double>::quiet_NaN();
+                  })),
               SwfException::ValueOutOfRange);
     EXPECT_EQ(sizeError(matrix([](SwfMatrix& m) {
                   m.hasRotate = true;
-                  m.rotateSkew0 = -std::numeric_limits<float>::infinity();
+                  m.rotateSkew0 = -std::numeric_limits<double>::infinity();
               })),
               SwfException::ValueOutOfRange);
 }

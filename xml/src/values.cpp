@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <utility>
 
 namespace swfxml {
@@ -161,11 +162,14 @@ libswf::SwfRect readRect(const pugi::xml_node& element) {
 
 namespace {
 
-// Translations are whole twips in the binary form; the text shows what will be written.
-// Values beyond 64 bits cannot come from a file and are shown as 0.
-std::int64_t wholeTwips(float value) {
-    const double t = std::trunc(static_cast<double>(value));
-    return t >= -9.2e18 && t <= 9.2e18 ? static_cast<std::int64_t>(t) : 0;
+// The dialect's terms are floats: the text is read as one, so that the text we print for a
+// term gives back exactly that term.
+bool readFloatInto(const pugi::xml_node& node, std::string_view name, double& target) {
+    float value = 0;
+    if (!readNumber(node, name, value))
+        return false;
+    target = value;
+    return true;
 }
 
 } // namespace
@@ -174,17 +178,18 @@ pugi::xml_node appendMatrix(pugi::xml_node& parent, const char* name,
                             const libswf::SwfMatrix& matrix) {
     pugi::xml_node element = parent.append_child(name);
     pugi::xml_node translate = element.append_child("Translate");
-    setNumber(translate, "TranslateX", wholeTwips(matrix.translateX));
-    setNumber(translate, "TranslateY", wholeTwips(matrix.translateY));
+    setNumber(translate, "TranslateX", matrix.translateX);
+    setNumber(translate, "TranslateY", matrix.translateY);
+    // The dialect shows the terms as floats.
     if (matrix.hasScale) {
         pugi::xml_node scale = element.append_child("Scale");
-        setFloat(scale, "ScaleX", matrix.scaleX);
-        setFloat(scale, "ScaleY", matrix.scaleY);
+        setFloat(scale, "ScaleX", static_cast<float>(matrix.scaleX));
+        setFloat(scale, "ScaleY", static_cast<float>(matrix.scaleY));
     }
     if (matrix.hasRotate) {
         pugi::xml_node rotate = element.append_child("Rotate");
-        setFloat(rotate, "RotateSkew0", matrix.rotateSkew0);
-        setFloat(rotate, "RotateSkew1", matrix.rotateSkew1);
+        setFloat(rotate, "RotateSkew0", static_cast<float>(matrix.rotateSkew0));
+        setFloat(rotate, "RotateSkew1", static_cast<float>(matrix.rotateSkew1));
     }
     return element;
 }
@@ -195,17 +200,14 @@ libswf::SwfMatrix readMatrix(const pugi::xml_node& element) {
         if (c.type() != pugi::node_element)
             continue;
         if (namesEqual(c.name(), "Translate")) {
-            std::int32_t x = 0, y = 0;
-            if (readNumber(c, "TranslateX", x))
-                matrix.translateX = static_cast<float>(x);
-            if (readNumber(c, "TranslateY", y))
-                matrix.translateY = static_cast<float>(y);
+            readNumber(c, "TranslateX", matrix.translateX);
+            readNumber(c, "TranslateY", matrix.translateY);
         } else if (namesEqual(c.name(), "Scale")) {
-            matrix.hasScale |= readNumber(c, "ScaleX", matrix.scaleX);
-            matrix.hasScale |= readNumber(c, "ScaleY", matrix.scaleY);
+            matrix.hasScale |= readFloatInto(c, "ScaleX", matrix.scaleX);
+            matrix.hasScale |= readFloatInto(c, "ScaleY", matrix.scaleY);
         } else if (namesEqual(c.name(), "Rotate")) {
-            matrix.hasRotate |= readNumber(c, "RotateSkew0", matrix.rotateSkew0);
-            matrix.hasRotate |= readNumber(c, "RotateSkew1", matrix.rotateSkew1);
+            matrix.hasRotate |= readFloatInto(c, "RotateSkew0", matrix.rotateSkew0);
+            matrix.hasRotate |= readFloatInto(c, "RotateSkew1", matrix.rotateSkew1);
         }
     }
     return matrix;
@@ -246,6 +248,15 @@ namespace {
 
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
+// The two characters of every 12-bit group: payloads of many megabytes pass through here,
+// and one lookup per two characters halves the work of one per character.
+constexpr std::array<std::array<char, 2>, 4096> kPairs = [] {
+    std::array<std::array<char, 2>, 4096> t{};
+    for (int i = 0; i < 4096; ++i)
+        t[i] = {kAlphabet[i >> 6], kAlphabet[i & 63]};
+    return t;
+}();
+
 constexpr std::array<std::int8_t, 256> kDecode = [] {
     std::array<std::int8_t, 256> t{};
     for (auto& v : t)
@@ -258,27 +269,84 @@ constexpr std::array<std::int8_t, 256> kDecode = [] {
 
 constexpr std::size_t kLine = 80;
 
+std::size_t encodedSize(std::size_t bytes) {
+    return (bytes + 2) / 3 * 4;
+}
+
+// Encodes the bytes into encodedSize(n) characters at out, padding with "=".
+void encodeInto(const std::uint8_t* p, std::size_t n, char* out) {
+    for (; n >= 3; n -= 3, p += 3, out += 4) {
+        const std::uint32_t v = static_cast<std::uint32_t>(p[0] << 16 | p[1] << 8 | p[2]);
+        std::memcpy(out, kPairs[v >> 12].data(), 2);
+        std::memcpy(out + 2, kPairs[v & 0xfff].data(), 2);
+    }
+    if (n > 0) {
+        const std::uint32_t v = static_cast<std::uint32_t>(p[0] << 16 | (n == 2 ? p[1] << 8 : 0));
+        out[0] = kAlphabet[v >> 18];
+        out[1] = kAlphabet[(v >> 12) & 63];
+        out[2] = n == 2 ? kAlphabet[(v >> 6) & 63] : '=';
+        out[3] = '=';
+    }
+}
+
+// Appends the bytes of text to out, carrying a group that is cut between two calls in
+// accumulator and bits. Returns false once it meets "=" or a character outside the alphabet.
+// The bytes gather in a small block first, so that out grows only by what is decoded and
+// the spare room the caller reserved is never touched.
+bool decodeInto(std::string_view text, std::vector<std::uint8_t>& out, std::uint32_t& accumulator,
+                int& bits) {
+    std::uint8_t block[4096];
+    std::size_t n = 0;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    bool more = true;
+    while (p < end) {
+        if (n > sizeof block - 64) {
+            out.insert(out.end(), block, block + n);
+            n = 0;
+        }
+        // Whole groups of four characters, the bulk of any laid-out payload, a line's worth
+        // at a time; anything else goes one character at a time below.
+        if (bits == 0 && end - p >= 4) {
+            int groups = 0;
+            for (; groups < 20 && end - p >= 4; ++groups, p += 4, n += 3) {
+                const std::int8_t a = kDecode[static_cast<unsigned char>(p[0])];
+                const std::int8_t b = kDecode[static_cast<unsigned char>(p[1])];
+                const std::int8_t c = kDecode[static_cast<unsigned char>(p[2])];
+                const std::int8_t d = kDecode[static_cast<unsigned char>(p[3])];
+                if ((a | b | c | d) < 0)
+                    break;
+                const auto v = static_cast<std::uint32_t>(a << 18 | b << 12 | c << 6 | d);
+                block[n] = static_cast<std::uint8_t>(v >> 16);
+                block[n + 1] = static_cast<std::uint8_t>(v >> 8);
+                block[n + 2] = static_cast<std::uint8_t>(v);
+            }
+            if (groups > 0)
+                continue;
+        }
+        const std::int8_t v = kDecode[static_cast<unsigned char>(*p++)];
+        if (v == -2)
+            continue;
+        if (v < 0) {
+            more = false;
+            break;
+        }
+        accumulator = accumulator << 6 | static_cast<std::uint32_t>(v);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            block[n++] = static_cast<std::uint8_t>(accumulator >> bits);
+        }
+    }
+    out.insert(out.end(), block, block + n);
+    return more;
+}
+
 } // namespace
 
 std::string base64Encode(std::span<const std::uint8_t> bytes) {
-    std::string out((bytes.size() + 2) / 3 * 4, '=');
-    char* o = out.data();
-    const std::uint8_t* p = bytes.data();
-    std::size_t n = bytes.size();
-    for (; n >= 3; n -= 3, p += 3, o += 4) {
-        const std::uint32_t v = p[0] << 16 | p[1] << 8 | p[2];
-        o[0] = kAlphabet[v >> 18];
-        o[1] = kAlphabet[(v >> 12) & 63];
-        o[2] = kAlphabet[(v >> 6) & 63];
-        o[3] = kAlphabet[v & 63];
-    }
-    if (n > 0) {
-        const std::uint32_t v = p[0] << 16 | (n == 2 ? p[1] << 8 : 0);
-        o[0] = kAlphabet[v >> 18];
-        o[1] = kAlphabet[(v >> 12) & 63];
-        if (n == 2)
-            o[2] = kAlphabet[(v >> 6) & 63];
-    }
+    std::string out(encodedSize(bytes.size()), '=');
+    encodeInto(bytes.data(), bytes.size(), out.data());
     return out;
 }
 
@@ -287,38 +355,48 @@ std::vector<std::uint8_t> base64Decode(std::string_view text) {
     out.reserve(text.size() / 4 * 3 + 3);
     std::uint32_t accumulator = 0;
     int bits = 0;
-    for (char c : text) {
-        const std::int8_t v = kDecode[static_cast<unsigned char>(c)];
-        if (v == -2)
-            continue;
-        if (v < 0)
-            break;
-        accumulator = accumulator << 6 | static_cast<std::uint32_t>(v);
-        bits += 6;
-        if (bits >= 8) {
-            bits -= 8;
-            out.push_back(static_cast<std::uint8_t>(accumulator >> bits));
-        }
-    }
+    decodeInto(text, out, accumulator, bits);
+    return out;
+}
+
+std::vector<std::uint8_t> base64DecodeElement(const pugi::xml_node& element) {
+    std::size_t size = 0;
+    for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_cdata || c.type() == pugi::node_pcdata)
+            size += std::strlen(c.value());
+    std::vector<std::uint8_t> out;
+    out.reserve(size / 4 * 3 + 3);
+    std::uint32_t accumulator = 0;
+    int bits = 0;
+    for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_cdata || c.type() == pugi::node_pcdata)
+            if (!decodeInto(c.value(), out, accumulator, bits))
+                break;
     return out;
 }
 
 pugi::xml_node appendBase64(pugi::xml_node& parent, const char* name,
                             std::span<const std::uint8_t> bytes, int k) {
-    const std::string encoded = base64Encode(bytes);
+    // The lines are encoded straight into their places, which spares a copy of the whole
+    // encoding; 60 bytes make one line of 80 characters.
     const std::size_t indent = static_cast<std::size_t>(k + 1) * 4;
-    const std::size_t lines = (encoded.size() + kLine - 1) / kLine;
-    std::string layout;
-    layout.reserve(1 + encoded.size() + lines * (indent + 1) + indent);
-    layout += '\n';
-    for (std::size_t at = 0; at < encoded.size(); at += kLine) {
-        layout.append(indent, ' ');
-        layout.append(encoded, at, kLine);
-        layout += '\n';
+    const std::size_t encoded = encodedSize(bytes.size());
+    const std::size_t lines = (encoded + kLine - 1) / kLine;
+    const std::size_t size = 1 + encoded + lines * (indent + 1) + indent;
+    const auto layout = std::make_unique_for_overwrite<char[]>(size);
+    char* out = layout.get();
+    *out++ = '\n';
+    for (std::size_t at = 0; at < bytes.size(); at += kLine / 4 * 3) {
+        const std::size_t n = std::min(bytes.size() - at, kLine / 4 * 3);
+        std::memset(out, ' ', indent);
+        out += indent;
+        encodeInto(bytes.data() + at, n, out);
+        out += encodedSize(n);
+        *out++ = '\n';
     }
-    layout.append(indent, ' ');
+    std::memset(out, ' ', indent);
     pugi::xml_node element = parent.append_child(name);
-    element.append_child(pugi::node_cdata).set_value(layout.c_str());
+    element.append_child(pugi::node_cdata).set_value(layout.get(), size);
     return element;
 }
 

@@ -38,15 +38,17 @@ private:
 using SwfRects = SwfPtrVector<SwfRect>;
 
 // A 2x3 affine matrix: scale and rotate/skew terms in 16.16 fixed point, translations in
-// twips. The third row of the 3x3 form is implied.
+// twips. The third row of the 3x3 form is implied. The terms are held as doubles and the
+// translations as integers, so that every value a movie can hold survives reading and
+// writing exactly (a float keeps only 24 significant bits).
 class SwfMatrix : public SwfStruct {
 public:
-    float scaleX = 1.0f;
-    float rotateSkew1 = 0.0f;
-    float translateX = 0.0f;
-    float rotateSkew0 = 0.0f;
-    float scaleY = 1.0f;
-    float translateY = 0.0f;
+    double scaleX = 1.0;
+    double rotateSkew1 = 0.0;
+    std::int32_t translateX = 0;
+    double rotateSkew0 = 0.0;
+    double scaleY = 1.0;
+    std::int32_t translateY = 0;
     bool hasScale = false;
     bool hasRotate = false;
 
