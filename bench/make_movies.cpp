@@ -5,6 +5,13 @@
 // Bodies mix pseudo-random bytes (like embedded images and sounds) with records, identifier
 // strings and padding, so they deflate to about 60%, as the assets of real movies do. The
 // same seed always gives the same files.
+//
+// With --xml it writes the movies of the XML benchmark instead, both uncompressed so that no
+// codec sets the pace: payload-<N>mb.swf, whose bytes sit in DefineBinaryData, DoABC and raw
+// tags of a code without class (250) from 2 KB to 4 MB, and tags-<N>mb.swf, made of small
+// control tags (labels, placements with matrices, removals, tab indices, colours, small
+// binary data) and sprites of such tags, some nesting another sprite.
+#include "libswf/control.h"
 #include "libswf/exception.h"
 #include "libswf/movie.h"
 #include "libswf/utils.h"
@@ -223,6 +230,205 @@ private:
     std::uint16_t m_nextId = 1;
 };
 
+// The payload-heavy movie of the XML benchmark: the payloads are decoded tags where the
+// dialect has an element for them, so that the document shows them as base64 in their own
+// elements, and raw tags of code 250 in the Unknown form.
+class PayloadMovieMaker {
+public:
+    explicit PayloadMovieMaker(std::uint64_t seed) : m_payload(seed) {}
+
+    SwfMovie make(std::uint64_t targetBytes) {
+        SwfMovie movie(false, 10, 11000, 8000, 24.0f);
+        auto attributes = std::make_unique<SwfTagFileAttributes>();
+        attributes->flags = SwfTagFileAttributes::ActionScript3;
+        movie.tags.append(std::move(attributes));
+        auto background = std::make_unique<SwfTagSetBackgroundColor>();
+        background->color = SwfColor(0x20, 0x40, 0x80, 0xff);
+        movie.tags.append(std::move(background));
+        Random& random = m_payload.random();
+        const std::uint64_t bigEvery = 8'000'000;
+        std::uint64_t nextBig = bigEvery / 2;
+        unsigned count = 0;
+        while (m_bytes < targetBytes) {
+            const std::size_t n = m_bytes >= nextBig ? random.logUniform(1'000'000, 4'000'000)
+                                                     : random.logUniform(2048, 262'144);
+            if (m_bytes >= nextBig)
+                nextBig += bigEvery;
+            const std::uint32_t kind = random.below(3);
+            if (kind == 0) {
+                auto tag = std::make_unique<SwfTagDefineBinaryData>();
+                tag->id = m_nextId++;
+                tag->data = body(n);
+                movie.tags.append(std::move(tag));
+            } else if (kind == 1) {
+                auto tag = std::make_unique<SwfTagDoABC>();
+                tag->flags = 1;
+                tag->name.text = "script" + std::to_string(count);
+                tag->byteCode = body(n);
+                movie.tags.append(std::move(tag));
+            } else {
+                movie.tags.append(rawTag(250, body(n)));
+            }
+            if (++count % 4 == 0)
+                movie.tags.append(std::make_unique<SwfTagShowFrame>());
+        }
+        movie.tags.append(std::make_unique<SwfTagShowFrame>());
+        return movie;
+    }
+
+private:
+    std::vector<std::uint8_t> body(std::size_t n) {
+        m_bytes += n;
+        return m_payload.make(n);
+    }
+
+    PayloadMaker m_payload;
+    std::uint64_t m_bytes = 0;
+    std::uint16_t m_nextId = 1;
+};
+
+// The many-small-tags movie of the XML benchmark: frames of a few placements, removals and
+// settings each, as timeline animation produces them. A movie counts at most 65535 frames,
+// so most of the tags sit in a movie clip defined in each frame (a sprite of 60 to 100 frames
+// of the same small tags); every fifth clip nests a short one.
+class SmallTagsMovieMaker {
+public:
+    explicit SmallTagsMovieMaker(std::uint64_t seed) : m_random(seed) {}
+
+    SwfMovie make(std::uint64_t targetBytes) {
+        SwfMovie movie(false, 8, 11000, 8000, 24.0f);
+        for (unsigned frame = 0; m_bytes < targetBytes; ++frame) {
+            frameTags(movie.tags, frame);
+            add(movie.tags, sprite(60 + m_random.below(41), frame % 5 == 4));
+            add(movie.tags, std::make_unique<SwfTagShowFrame>());
+        }
+        return movie;
+    }
+
+private:
+    void add(SwfTags& tags, std::unique_ptr<SwfTag> tag) {
+        SwfSizeContext ctx(8);
+        tag->prepare();
+        m_bytes += tag->computeSize(ctx) + tag->headerSize();
+        tags.append(std::move(tag));
+    }
+
+    // Ids run from 1 to 65535 and then start again, as the 16 bits allow.
+    std::uint16_t nextId() {
+        const std::uint16_t id = m_nextId;
+        m_nextId = m_nextId == 65535 ? 1 : m_nextId + 1;
+        return id;
+    }
+
+    std::uint16_t depth() { return static_cast<std::uint16_t>(1 + m_random.below(200)); }
+
+    std::unique_ptr<SwfTag> place() {
+        auto tag = std::make_unique<SwfTagPlaceObject>();
+        tag->characterId = static_cast<std::uint16_t>(1 + m_random.below(500));
+        tag->depth = depth();
+        tag->matrix.translateX = static_cast<std::int32_t>(m_random.below(22000)) - 5000;
+        tag->matrix.translateY = static_cast<std::int32_t>(m_random.below(16000)) - 4000;
+        // Fixed-point terms that text and binary forms carry exactly.
+        if (m_random.below(4) == 0) {
+            tag->matrix.hasScale = true;
+            tag->matrix.scaleX = static_cast<float>(16 + m_random.below(64)) / 32.0f;
+            tag->matrix.scaleY = static_cast<float>(16 + m_random.below(64)) / 32.0f;
+        }
+        if (m_random.below(8) == 0) {
+            tag->matrix.hasRotate = true;
+            tag->matrix.rotateSkew0 = static_cast<float>(m_random.below(64)) / 64.0f;
+            tag->matrix.rotateSkew1 = -tag->matrix.rotateSkew0;
+        }
+        if (m_random.below(8) == 0) {
+            tag->hasColorTransform = true;
+            tag->colorTransform.hasMult = true;
+            tag->colorTransform.mulR = static_cast<std::int16_t>(m_random.below(256));
+            tag->colorTransform.mulG = static_cast<std::int16_t>(m_random.below(256));
+            tag->colorTransform.mulB = static_cast<std::int16_t>(m_random.below(256));
+            tag->colorTransform.mulA = 256; // PlaceObject stores no alpha: the reader's value
+        }
+        return tag;
+    }
+
+    std::unique_ptr<SwfTag> remove() {
+        auto tag = std::make_unique<SwfTagRemoveObject2>();
+        tag->depth = depth();
+        return tag;
+    }
+
+    std::unique_ptr<SwfTag> label(unsigned frame) {
+        auto tag = std::make_unique<SwfTagFrameLabel>();
+        tag->name.text = "frame" + std::to_string(frame);
+        tag->isAnchor = frame % 1000 == 0;
+        return tag;
+    }
+
+    // The frame's own tags, without its ShowFrame.
+    void frameTags(SwfTags& tags, unsigned frame) {
+        if (frame % 16 == 0)
+            add(tags, label(frame));
+        if (frame % 64 == 0) {
+            auto tag = std::make_unique<SwfTagSetBackgroundColor>();
+            const auto v = static_cast<std::uint32_t>(m_random.next());
+            tag->color =
+                SwfColor(static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 8),
+                         static_cast<std::uint8_t>(v), 0xff);
+            add(tags, std::move(tag));
+        }
+        for (std::uint32_t i = m_random.below(3); i > 0; --i)
+            add(tags, remove());
+        for (std::uint32_t i = 1 + m_random.below(3); i > 0; --i)
+            add(tags, place());
+        if (m_random.below(32) == 0) {
+            auto tag = std::make_unique<SwfTagRemoveObject>();
+            tag->characterId = static_cast<std::uint16_t>(1 + m_random.below(500));
+            tag->depth = depth();
+            add(tags, std::move(tag));
+        }
+        if (m_random.below(4) == 0) {
+            auto tag = std::make_unique<SwfTagSetTabIndex>();
+            tag->depth = depth();
+            tag->tabIndex = static_cast<std::uint16_t>(m_random.below(100));
+            add(tags, std::move(tag));
+        }
+        if (m_random.below(8) == 0) {
+            auto tag = std::make_unique<SwfTagDefineBinaryData>();
+            tag->id = nextId();
+            tag->data.resize(8 + m_random.below(57));
+            for (auto& byte : tag->data)
+                byte = static_cast<std::uint8_t>(m_random.next());
+            add(tags, std::move(tag));
+        }
+    }
+
+    // A clip whose frames place one object each and often remove another.
+    std::unique_ptr<SwfTag> sprite(unsigned frames, bool nest) {
+        auto clip = std::make_unique<SwfTagDefineSprite>();
+        clip->id = nextId();
+        for (unsigned frame = 0; frame < frames; ++frame) {
+            if (frame == 0)
+                clip->tags.append(label(frame));
+            if (nest && frame == frames / 2)
+                clip->tags.append(sprite(10, false));
+            if (m_random.below(2) == 0)
+                clip->tags.append(remove());
+            clip->tags.append(place());
+            if (m_random.below(8) == 0) {
+                auto tag = std::make_unique<SwfTagSetTabIndex>();
+                tag->depth = depth();
+                tag->tabIndex = static_cast<std::uint16_t>(m_random.below(100));
+                clip->tags.append(std::move(tag));
+            }
+            clip->tags.append(std::make_unique<SwfTagShowFrame>());
+        }
+        return clip;
+    }
+
+    Random m_random;
+    std::uint64_t m_bytes = 0;
+    std::uint16_t m_nextId = 1;
+};
+
 void save(SwfMovie& movie, bool compressed, const std::string& path) {
     movie.compressed = compressed;
     const SwfBuffer bytes = movie.write();
@@ -234,17 +440,32 @@ void save(SwfMovie& movie, bool compressed, const std::string& path) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::cerr << "usage: make_movies OUTDIR [MB...]   (default sizes: 10 100)\n";
+        std::cerr << "usage: make_movies [--xml] OUTDIR [MB...]   (default sizes: 10 100)\n";
         return 2;
     }
-    const std::string dir = argv[1];
+    const bool xml = std::string_view(argv[1]) == "--xml";
+    const int first = xml ? 2 : 1;
+    if (argc <= first) {
+        std::cerr << "make_movies: no output folder\n";
+        return 2;
+    }
+    const std::string dir = argv[first];
     std::vector<unsigned> sizes;
-    for (int i = 2; i < argc; ++i)
+    for (int i = first + 1; i < argc; ++i)
         sizes.push_back(static_cast<unsigned>(std::stoul(argv[i])));
     if (sizes.empty())
         sizes = {10, 100};
     try {
         for (unsigned size : sizes) {
+            const std::uint64_t bytes = std::uint64_t{size} * 1'000'000;
+            if (xml) {
+                SwfMovie payload = PayloadMovieMaker(0x5EED1000u + size).make(bytes);
+                save(payload, false, dir + "/payload-" + std::to_string(size) + "mb.swf");
+                payload.tags.clear();
+                SwfMovie tags = SmallTagsMovieMaker(0x5EED2000u + size).make(bytes);
+                save(tags, false, dir + "/tags-" + std::to_string(size) + "mb.swf");
+                continue;
+            }
             SwfMovie movie = MovieMaker(0x5EED0000u + size).make(std::uint64_t{size} * 1'000'000);
             const std::string stem = dir + "/raw-" + std::to_string(size) + "mb";
             save(movie, false, stem + "-fws.swf");

@@ -268,7 +268,7 @@ std::unique_ptr<SwfTag> readDoABC(const pugi::xml_node& element, SwfXmlReader&) 
     auto tag = std::make_unique<SwfTagDoABC>();
     readNumber(element, "Flags", tag->flags);
     readString(element, "Name", tag->name);
-    tag->byteCode = base64Decode(elementText(firstElement(element)));
+    tag->byteCode = base64DecodeElement(firstElement(element));
     return tag;
 }
 
@@ -288,7 +288,7 @@ std::unique_ptr<SwfTag> readDefineBinaryData(const pugi::xml_node& element, SwfX
     tag->id = 0;
     readNumber(element, "CharacterId", tag->id);
     readNumber(element, "Reserved", tag->reserved);
-    tag->data = base64Decode(elementText(firstElement(element)));
+    tag->data = base64DecodeElement(firstElement(element));
     return tag;
 }
 

@@ -6,6 +6,7 @@
 #include "libswf/exception.h"
 #include "libswf/utils.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <typeinfo>
@@ -79,14 +80,17 @@ void writeUnknown(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& parent) {
 std::unique_ptr<SwfTag> readUnknown(const pugi::xml_node& element, SwfXmlReader&) {
     std::uint16_t code = 0;
     readNumber(element, "TagType", code);
-    if (!findChild(element, "Data"))
-        return std::make_unique<SwfTag>(code);
-    // The id is split off only when the element gives one, as the writer does.
+    // The id is split off only when the element gives one, as the writer does; a raw tag
+    // whose body is only its id is written with the id and without Data.
     std::uint16_t id = 0;
     const bool givesId = readNumber(element, "CharacterId", id);
+    const pugi::xml_node data = findChild(element, "Data");
+    if (!data && !givesId)
+        return std::make_unique<SwfTag>(code);
     const SwfTagInfo* info = findSwfTag(code);
     auto tag = std::make_unique<SwfTagUnknown>(code, givesId && info && info->startsWithId, id);
-    tag->body = base64Decode(elementText(firstElement(element)));
+    if (data)
+        tag->body = base64DecodeElement(firstElement(element));
     return tag;
 }
 
@@ -197,6 +201,87 @@ std::string printNode(const pugi::xml_node& node) {
     return out;
 }
 
+namespace {
+
+// The root's start tag as the printer writes it: printed while the root is still empty, so
+// that the printer, not this code, escapes the values, and then opened.
+std::string rootStartTag(const pugi::xml_node& root) {
+    std::string tag = printNode(root);
+    constexpr std::string_view empty = " />\n";
+    if (!std::string_view(tag).ends_with(empty))
+        throw std::logic_error("the root was printed in an unexpected form");
+    tag.resize(tag.size() - empty.size());
+    tag += ">\n";
+    return tag;
+}
+
+// Appends printed text to a string. Growing by copying holds the old and the new copy of
+// the text at once, as much memory again as the text itself; so the string is grown early
+// to the size it is expected to reach (see printTags), and only by half again where that
+// guess falls short.
+class TextWriter : public pugi::xml_writer {
+public:
+    explicit TextWriter(std::string& out) : m_out(out) {}
+
+    void write(const void* data, std::size_t size) override {
+        if (m_out.size() + size > m_out.capacity())
+            m_out.reserve(std::max(m_out.size() + size, m_out.size() / 2 * 3));
+        m_out.append(static_cast<const char*>(data), size);
+    }
+    void write(std::string_view text) { write(text.data(), text.size()); }
+
+    // Makes room for the expected size now, while the text is still short to copy. Room that
+    // is never written costs address space only; a guess too large to allocate is dropped.
+    void expect(std::size_t size) {
+        if (size <= m_out.capacity())
+            return;
+        try {
+            m_out.reserve(size);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+
+private:
+    std::string& m_out;
+};
+
+// Builds the element of each tag (and the closing End) under the root, releases the tag,
+// prints the element at the depth of the root's children and removes it again, so that
+// the document never holds more than one tag. Until a sixteenth of the movie is printed,
+// the text is expected to take twice the movie's bytes, which payloads in base64 need;
+// from then on, what was printed for the part done, by its share of the movie's bytes,
+// foretells the size of the whole, and a quarter more than that is expected.
+void printTags(SwfXmlWriter& ctx, TextWriter& writer, const std::string& text) {
+    const auto printLast = [&] {
+        const pugi::xml_node element = ctx.root.last_child();
+        element.print(writer, "    ", kPrintFlags, pugi::encoding_utf8, 1);
+        ctx.root.remove_child(element);
+    };
+    const auto bytesOf = [](const SwfTag& tag) {
+        return static_cast<double>(tag.length()) + tag.headerSize();
+    };
+    double total = 0;
+    for (const auto& tag : ctx.movie.tags.list)
+        total += bytesOf(*tag);
+    double done = 0;
+    const std::size_t start = text.size();
+    writer.expect(start + static_cast<std::size_t>(total * 2) + 4096);
+    for (auto& tag : ctx.movie.tags.list) {
+        done += bytesOf(*tag);
+        writeTag(ctx, *tag);
+        tag.reset();
+        printLast();
+        if (done * 16 >= total) {
+            const double whole = static_cast<double>(text.size() - start) * total / done;
+            writer.expect(start + static_cast<std::size_t>(whole * 1.25) + 4096);
+        }
+    }
+    ctx.root.append_child("End");
+    printLast();
+}
+
+} // namespace
+
 bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, std::string& text) {
     try {
         ctx.keepRaw = keepRawTable();
@@ -213,19 +298,19 @@ bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, 
                   (static_cast<std::int64_t>(movie.frameSize.ymax) - movie.frameSize.ymin) / 20);
         setFloat(root, "FrameRate", movie.frameRate);
         setBool(root, "IsCompressed", movie.compressed);
-        // Each tag is released once it is in the document: the document alone then holds
-        // the movie, which keeps large conversions within twice their text.
-        for (auto& tag : movie.tags.list) {
-            writeTag(ctx, *tag);
-            tag.reset();
-        }
-        movie.tags.clear();
-        ctx.root.append_child("End");
 
+        const std::string_view declaration = movie.version >= 6
+                                                 ? "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                                                 : "<?xml version=\"1.0\" ?>\n";
+        const std::string start = rootStartTag(root);
+        constexpr std::string_view end = "</Movie>\n";
         text.clear();
-        text = movie.version >= 6 ? "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
-                                  : "<?xml version=\"1.0\" ?>\n";
-        printInto(ctx.root, text);
+        TextWriter writer(text);
+        writer.write(declaration);
+        writer.write(start);
+        printTags(ctx, writer, text);
+        movie.tags.clear();
+        writer.write(end);
         return true;
     } catch (const std::bad_alloc&) {
         ctx.failure = {"not enough memory", 0, 0};
@@ -286,11 +371,213 @@ void readTags(SwfXmlReader& ctx, const pugi::xml_node& parent, SwfTags& target, 
     }
 }
 
+namespace {
+
+// Checks the root's attributes and makes the empty movie they describe.
+void startMovie(SwfXmlReader& ctx) {
+    if (!ctx.root.first_attribute())
+        failRead("the root element has no attributes");
+    int version = 0;
+    readNumber(ctx.root, "SwfVersion", version);
+    if (version < 0 || version > 255)
+        failRead("SwfVersion " + std::to_string(version) + " does not fit in a byte");
+    std::int32_t width = 0, height = 0;
+    readNumber(ctx.root, "Width", width);
+    readNumber(ctx.root, "Height", height);
+    if (std::abs(static_cast<std::int64_t>(width)) * 20 > INT32_MAX ||
+        std::abs(static_cast<std::int64_t>(height)) * 20 > INT32_MAX)
+        failRead("Width or Height is too large for a frame size in twips");
+    float rate = 0;
+    readNumber(ctx.root, "FrameRate", rate);
+    bool compressed = false;
+    readBool(ctx.root, "IsCompressed", compressed);
+    ctx.movie = std::make_unique<SwfMovie>(compressed, static_cast<std::uint8_t>(version),
+                                           width * 20, height * 20, rate);
+}
+
+// ---- reading in pieces ------------------------------------------------------------------
+//
+// A whole document of small tags costs about twice its text in nodes, on top of the text
+// itself, so the text is read a piece at a time instead: the root's start tag on its own,
+// then runs of whole tag elements of a quarter of a megabyte or so, each parsed, turned into
+// tags and dropped. Pieces are cut before a line that starts an element at the first level,
+// "\n    <Name", which is where the printer puts them. A cut anywhere else (inside a CDATA
+// section, a comment, a value or a deeper element) leaves the piece unbalanced, so that its
+// parse fails, and the piece is then taken longer. Whatever the pieces might read otherwise
+// than the whole document (other encodings, a document type, anything around the root, any
+// failure at all) sends the conversion back to the whole document, which also gives every
+// error its usual reason and place.
+
+constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+std::size_t skipBlanks(std::string_view text, std::size_t at) {
+    while (at < text.size() && isBlank(text[at]))
+        ++at;
+    return at;
+}
+
+// Just past the start tag that begins at `at`, or npos. Values in quotes may hold ">".
+std::size_t startTagEnd(std::string_view text, std::size_t at, bool& empty) {
+    for (std::size_t i = at + 1; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"' || c == '\'') {
+            i = text.find(c, i + 1);
+            if (i == std::string_view::npos)
+                break;
+        } else if (c == '>') {
+            empty = text[i - 1] == '/';
+            return i + 1;
+        } else if (c == '<') {
+            break;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The start of the piece after the one that starts at `from`: the first cut at least
+// `length` bytes on, or the end.
+std::size_t nextCut(std::string_view text, std::size_t from, std::size_t length, std::size_t end) {
+    constexpr std::string_view line = "\n    <";
+    for (std::size_t at = from + length; at < end; ++at) {
+        at = text.find(line, at);
+        if (at == std::string_view::npos || at + line.size() >= end)
+            break;
+        const char next = text[at + line.size()];
+        if (next != '/' && next != '!' && next != '?')
+            return at + 1;
+    }
+    return end;
+}
+
+// Reads the document a piece at a time and writes the movie. False (or an exception) where
+// the whole document has to be read instead.
+bool readInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool parseAsUtf8) {
+    const auto npos = std::string_view::npos;
+    // Before the root only the declaration, other instructions, comments and blanks.
+    std::size_t at = skipBlanks(text, 0);
+    for (;;) {
+        if (text.substr(at, 4) == "<!--")
+            at = text.find("-->", at + 4);
+        else if (text.substr(at, 2) == "<?")
+            at = text.find("?>", at + 2);
+        else
+            break;
+        if (at == npos)
+            return false;
+        at = skipBlanks(text, at + (text[at] == '-' ? 3 : 2));
+    }
+    if (at + 1 >= text.size() || text[at] != '<' || text[at + 1] == '!' || text[at + 1] == '/')
+        return false;
+    const std::size_t rootStart = at;
+    std::size_t nameEnd = rootStart + 1;
+    while (nameEnd < text.size() && !isBlank(text[nameEnd]) && text[nameEnd] != '>' &&
+           text[nameEnd] != '/')
+        ++nameEnd;
+    const std::string_view name = text.substr(rootStart + 1, nameEnd - rootStart - 1);
+    bool empty = false;
+    const std::size_t bodyStart = startTagEnd(text, rootStart, empty);
+    if (bodyStart == npos || empty)
+        return false;
+    // After the body only the root's end tag and blanks.
+    std::size_t tail = text.size();
+    while (tail > bodyStart && isBlank(text[tail - 1]))
+        --tail;
+    if (tail == bodyStart || text[tail - 1] != '>')
+        return false;
+    const std::size_t bodyEnd = text.rfind("</", tail);
+    if (bodyEnd == npos || bodyEnd < bodyStart || text.substr(bodyEnd + 2, name.size()) != name ||
+        skipBlanks(text, bodyEnd + 2 + name.size()) != tail - 1)
+        return false;
+    // A byte order mark would be dropped at the start of a piece but is text in the root.
+    if (text.substr(bodyStart, 3) == "\xEF\xBB\xBF")
+        return false;
+
+    // The prologue and the root's start tag, closed, decide the encoding and the root.
+    std::string head(text.substr(0, bodyStart));
+    if (head.find('\0') != std::string::npos)
+        return false;
+    head.append("</").append(name).append(">");
+    const pugi::xml_parse_result parsed =
+        ctx.document.load_buffer(head.data(), head.size(), kParseFlags,
+                                 parseAsUtf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
+    if (!parsed || parsed.encoding != pugi::encoding_utf8)
+        return false;
+    ctx.root = firstElement(ctx.document);
+    if (!ctx.root || ctx.root.name() != name)
+        return false;
+    startMovie(ctx);
+    ctx.root = {};
+    ctx.document.reset();
+
+    // A document type is refused inside the root but allowed at the top of a piece, so
+    // the pieces keep it as a node to notice it.
+    constexpr unsigned kPieceFlags = kParseFlags | pugi::parse_fragment | pugi::parse_doctype;
+    pugi::xml_document piece;
+    bool anyChild = false;
+    for (std::size_t first = bodyStart; first < bodyEnd;) {
+        std::size_t cut = first;
+        for (std::size_t length = kPieceBytes;; length *= 2) {
+            cut = nextCut(text, first, length, bodyEnd);
+            const std::string_view part = text.substr(first, cut - first);
+            // The parser takes a zero byte for the end of its text: in the whole document
+            // that ends the root early, in a piece it would go unnoticed.
+            if (part.find('\0') != std::string_view::npos)
+                return false;
+            // The parser's copy of each piece is freed with it, so that the memory goes on
+            // to the tags of the next pieces.
+            if (piece.load_buffer(part.data(), part.size(), kPieceFlags, pugi::encoding_utf8))
+                break;
+            if (cut == bodyEnd)
+                return false;
+        }
+        for (pugi::xml_node c = piece.first_child(); c; c = c.next_sibling())
+            if (c.type() == pugi::node_doctype)
+                return false;
+        anyChild = anyChild || piece.first_child();
+        readTags(ctx, piece, ctx.movie->tags, false);
+        // Offsets into a piece cannot locate anything; a failure is located by reading
+        // the whole document again.
+        ctx.tagOffsets.clear();
+        ctx.current = {};
+        first = cut;
+    }
+    if (!anyChild)
+        return false;
+    piece.reset();
+    swf = ctx.movie->write();
+    ctx.movie.reset();
+    return true;
+}
+
+// Reads in pieces where it can, leaving the context clean for the whole document otherwise.
+bool convertInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool parseAsUtf8) {
+    try {
+        if (readInPieces(ctx, text, swf, parseAsUtf8))
+            return true;
+    } catch (const std::exception&) {
+        // Read again as a whole, for the reason and the place.
+    }
+    ctx.root = {};
+    ctx.current = {};
+    ctx.document.reset();
+    ctx.tagOffsets.clear();
+    ctx.movie.reset();
+    return false;
+}
+
+} // namespace
+
 bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf,
                           bool parseAsUtf8) {
     ctx.failure = {};
     ctx.current = {};
     ctx.tagOffsets.clear();
+    if (convertInPieces(ctx, text, swf, parseAsUtf8))
+        return true;
     const pugi::xml_parse_result parsed =
         ctx.document.load_buffer(text.data(), text.size(), kParseFlags,
                                  parseAsUtf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
@@ -306,24 +593,7 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
         ctx.current = ctx.root;
         if (!ctx.root.first_child())
             failRead("the root element has no tags");
-        if (!ctx.root.first_attribute())
-            failRead("the root element has no attributes");
-        int version = 0;
-        readNumber(ctx.root, "SwfVersion", version);
-        if (version < 0 || version > 255)
-            failRead("SwfVersion " + std::to_string(version) + " does not fit in a byte");
-        std::int32_t width = 0, height = 0;
-        readNumber(ctx.root, "Width", width);
-        readNumber(ctx.root, "Height", height);
-        if (std::abs(static_cast<std::int64_t>(width)) * 20 > INT32_MAX ||
-            std::abs(static_cast<std::int64_t>(height)) * 20 > INT32_MAX)
-            failRead("Width or Height is too large for a frame size in twips");
-        float rate = 0;
-        readNumber(ctx.root, "FrameRate", rate);
-        bool compressed = false;
-        readBool(ctx.root, "IsCompressed", compressed);
-        ctx.movie = std::make_unique<SwfMovie>(compressed, static_cast<std::uint8_t>(version),
-                                               width * 20, height * 20, rate);
+        startMovie(ctx);
         readTags(ctx, ctx.root, ctx.movie->tags, false);
         ctx.current = {};
         // The model holds everything now; the document's memory is better spent on output.

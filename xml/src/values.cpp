@@ -325,8 +325,11 @@ bool decodeInto(std::string_view text, std::vector<std::uint8_t>& out, std::uint
                 continue;
         }
         const std::int8_t v = kDecode[static_cast<unsigned char>(*p++)];
-        if (v == -2)
+        if (v == -2) {
+            while (p < end && kDecode[static_cast<unsigned char>(*p)] == -2)
+                ++p;
             continue;
+        }
         if (v < 0) {
             more = false;
             break;
@@ -372,6 +375,12 @@ std::vector<std::uint8_t> base64DecodeElement(const pugi::xml_node& element) {
         if (c.type() == pugi::node_cdata || c.type() == pugi::node_pcdata)
             if (!decodeInto(c.value(), out, accumulator, bits))
                 break;
+    // The blanks of the layout make the reservation a sixth too large. The unused end of a
+    // large block is never written, so it takes no memory; that of a small one shares its
+    // pages with other data, for as long as the tag lives, and is given back by a copy (which
+    // costs less than counting the characters first).
+    if (out.size() < (std::size_t{1} << 20) && out.capacity() - out.size() > out.size() / 16)
+        out.shrink_to_fit();
     return out;
 }
 

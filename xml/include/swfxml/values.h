@@ -106,6 +106,8 @@ std::string base64Encode(std::span<const std::uint8_t> bytes);
 // Skips blanks, carriage returns and line feeds; stops at "=" or at any other character
 // outside the alphabet, ignoring what follows.
 std::vector<std::uint8_t> base64Decode(std::string_view text);
+// The same for all character data directly inside the element, without gathering it first.
+std::vector<std::uint8_t> base64DecodeElement(const pugi::xml_node& element);
 
 // Appends a child element holding the bytes as base64 in a CDATA section, laid out in lines
 // of 80 characters indented one level below the element (k counts the element's ancestors
