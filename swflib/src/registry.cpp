@@ -3,6 +3,7 @@
 // as raw bytes.
 #include "libswf/movie.h"
 
+#include "libswf/actions.h"
 #include "libswf/control.h"
 
 #include <array>
@@ -36,7 +37,7 @@ constexpr SwfTagInfo kTags[] = {
     {9, "SetBackgroundColor", false, false, &create<SwfTagSetBackgroundColor>},
     {10, "DefineFont", true, true, nullptr},
     {11, "DefineText", true, true, nullptr},
-    {12, "DoAction", false, false, nullptr},
+    {12, "DoAction", false, false, &create<SwfTagDoAction>},
     {13, "DefineFontInfo", false, true, nullptr},
     {14, "DefineSound", true, true, nullptr},
     {15, "StartSound", false, false, nullptr},
@@ -64,7 +65,7 @@ constexpr SwfTagInfo kTags[] = {
     {56, "ExportAssets", false, false, &create<SwfTagExportAssets>},
     {57, "ImportAssets", false, false, &create<SwfTagImportAssets>},
     {58, "EnableDebugger", false, false, &create<SwfTagEnableDebugger>},
-    {59, "DoInitAction", false, false, nullptr},
+    {59, "DoInitAction", false, false, &create<SwfTagDoInitAction>},
     {60, "DefineVideoStream", true, true, nullptr},
     {61, "VideoFrame", false, false, nullptr},
     {62, "DefineFontInfo2", false, true, nullptr},

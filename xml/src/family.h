@@ -33,6 +33,7 @@ void readTags(SwfXmlReader& ctx, const pugi::xml_node& parent, libswf::SwfTags& 
 // Family modules: their codec rows.
 std::span<const SwfXmlTagCodec> frameCodecs();   // ShowFrame, End, DefineSprite
 std::span<const SwfXmlTagCodec> controlCodecs(); // control and metadata tags
+std::span<const SwfXmlTagCodec> actionCodecs();  // DoAction, DoInitAction
 
 // Fails the conversion with a reason; the frame adds where.
 [[noreturn]] void failRead(const std::string& reason);
