@@ -5,6 +5,8 @@
 
 #include "libswf/actions.h"
 #include "libswf/control.h"
+#include "libswf/morph.h"
+#include "libswf/shapes.h"
 
 #include <array>
 
@@ -28,7 +30,7 @@ std::unique_ptr<SwfTag> createShowFrame(SwfIStream&) {
 constexpr SwfTagInfo kTags[] = {
     {0, "End", false, false, &createEnd},
     {1, "ShowFrame", false, false, &createShowFrame},
-    {2, "DefineShape", true, true, nullptr},
+    {2, "DefineShape", true, true, &create<SwfTagDefineShape>},
     {4, "PlaceObject", false, false, &create<SwfTagPlaceObject>},
     {5, "RemoveObject", false, false, &create<SwfTagRemoveObject>},
     {6, "DefineBits", true, true, nullptr},
@@ -46,12 +48,12 @@ constexpr SwfTagInfo kTags[] = {
     {19, "SoundStreamBlock", false, false, nullptr},
     {20, "DefineBitsLossless", true, true, nullptr},
     {21, "DefineBitsJPEG2", true, true, nullptr},
-    {22, "DefineShape2", true, true, nullptr},
+    {22, "DefineShape2", true, true, &create<SwfTagDefineShape2>},
     {23, "DefineButtonCxform", false, true, nullptr},
     {24, "Protect", false, false, &create<SwfTagProtect>},
     {26, "PlaceObject2", false, false, nullptr},
     {28, "RemoveObject2", false, false, &create<SwfTagRemoveObject2>},
-    {32, "DefineShape3", true, true, nullptr},
+    {32, "DefineShape3", true, true, &create<SwfTagDefineShape3>},
     {33, "DefineText2", true, true, nullptr},
     {34, "DefineButton2", true, true, nullptr},
     {35, "DefineBitsJPEG3", true, true, nullptr},
@@ -60,7 +62,7 @@ constexpr SwfTagInfo kTags[] = {
     {39, "DefineSprite", true, true, &create<SwfTagDefineSprite>},
     {43, "FrameLabel", false, false, &create<SwfTagFrameLabel>},
     {45, "SoundStreamHead2", false, false, nullptr},
-    {46, "DefineMorphShape", true, true, nullptr},
+    {46, "DefineMorphShape", true, true, &create<SwfTagDefineMorphShape>},
     {48, "DefineFont2", true, true, nullptr},
     {56, "ExportAssets", false, false, &create<SwfTagExportAssets>},
     {57, "ImportAssets", false, false, &create<SwfTagImportAssets>},
@@ -82,8 +84,8 @@ constexpr SwfTagInfo kTags[] = {
     {77, "Metadata", false, false, &create<SwfTagMetadata>},
     {78, "DefineScalingGrid", true, true, &create<SwfTagDefineScalingGrid>},
     {82, "DoABC", false, false, &create<SwfTagDoABC>},
-    {83, "DefineShape4", true, true, nullptr},
-    {84, "DefineMorphShape2", true, true, nullptr},
+    {83, "DefineShape4", true, true, &create<SwfTagDefineShape4>},
+    {84, "DefineMorphShape2", true, true, &create<SwfTagDefineMorphShape2>},
     {86, "DefineSceneAndFrameLabelData", true, true, &create<SwfTagDefineSceneAndFrameLabelData>},
     {87, "DefineBinaryData", true, true, &create<SwfTagDefineBinaryData>},
     {88, "DefineFontName", true, true, nullptr},

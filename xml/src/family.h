@@ -33,6 +33,8 @@ void readTags(SwfXmlReader& ctx, const pugi::xml_node& parent, libswf::SwfTags& 
 // Family modules: their codec rows.
 std::span<const SwfXmlTagCodec> frameCodecs();   // ShowFrame, End, DefineSprite
 std::span<const SwfXmlTagCodec> controlCodecs(); // control and metadata tags
+std::span<const SwfXmlTagCodec> shapeCodecs();   // DefineShape to DefineShape4
+std::span<const SwfXmlTagCodec> morphCodecs();   // DefineMorphShape, DefineMorphShape2
 std::span<const SwfXmlTagCodec> actionCodecs();  // DoAction, DoInitAction
 
 // Fails the conversion with a reason; the frame adds where.

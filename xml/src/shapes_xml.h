@@ -1,0 +1,46 @@
+// The XML forms of the shape family that other families reuse: edge records (glyph outlines,
+// morph edges), the names of bitmap fill kinds and the flags of extended line styles.
+#pragma once
+
+#include "libswf/shapes.h"
+
+#include <cstdint>
+#include <pugixml.hpp>
+#include <string_view>
+
+namespace swfxml {
+
+// Appends one Line, Curve or StyleChange element per record to the element. Inside NewStyles
+// the line styles take the LineStyles2 form when lineStyles2 is set, else the LineStyles form.
+void appendShapeRecords(pugi::xml_node& element, const libswf::SwfShapeRecords& records,
+                        bool lineStyles2);
+// Reads the element's Line, Curve and StyleChange children in document order; other
+// children are skipped.
+void readShapeRecords(const pugi::xml_node& element, libswf::SwfShapeRecords& records,
+                      bool lineStyles2);
+
+// "Linear", "Radial", "FocalRadialGradient", or null for other types.
+const char* gradientFillTypeName(std::uint8_t type);
+// Sets type from one of those names in any case; false, leaving type alone, for other text.
+bool parseGradientFillType(std::string_view text, std::uint8_t& type);
+
+// "Tiled", "Clipped", "NonSmoothedTiled", "NonSmoothedClipped", or null for other types.
+const char* bitmapFillTypeName(std::uint8_t type);
+// Sets type from one of those names in any case; false, leaving type alone, for other text.
+bool parseBitmapFillType(std::string_view text, std::uint8_t& type);
+
+// The integer value of an attribute, of which only the low `width` bits are kept; 0 when the
+// attribute is missing or its text is not a number.
+unsigned readLowBits(const pugi::xml_node& node, std::string_view name, unsigned width);
+
+// A BitsField element with the line style flags; the end cap attribute is named endCapName
+// (the morph form spells it differently).
+void appendLineFlags(pugi::xml_node& parent, const libswf::SwfLineFlags& flags,
+                     const char* endCapName);
+// Each flag attribute found sets its sub-field, Reserved included.
+void readLineFlags(const pugi::xml_node& bitsField, libswf::SwfLineFlags& flags);
+
+// The next sibling that is an element, skipping comments and other nodes.
+pugi::xml_node nextSiblingElement(const pugi::xml_node& node);
+
+} // namespace swfxml
