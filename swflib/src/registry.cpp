@@ -7,6 +7,7 @@
 #include "libswf/control.h"
 #include "libswf/morph.h"
 #include "libswf/shapes.h"
+#include "libswf/sound.h"
 
 #include <array>
 
@@ -41,11 +42,11 @@ constexpr SwfTagInfo kTags[] = {
     {11, "DefineText", true, true, nullptr},
     {12, "DoAction", false, false, &create<SwfTagDoAction>},
     {13, "DefineFontInfo", false, true, nullptr},
-    {14, "DefineSound", true, true, nullptr},
-    {15, "StartSound", false, false, nullptr},
+    {14, "DefineSound", true, true, &create<SwfTagDefineSound>},
+    {15, "StartSound", false, false, &create<SwfTagStartSound>},
     {17, "DefineButtonSound", false, true, nullptr},
-    {18, "SoundStreamHead", false, false, nullptr},
-    {19, "SoundStreamBlock", false, false, nullptr},
+    {18, "SoundStreamHead", false, false, &create<SwfTagSoundStreamHead>},
+    {19, "SoundStreamBlock", false, false, &create<SwfTagSoundStreamBlock>},
     {20, "DefineBitsLossless", true, true, nullptr},
     {21, "DefineBitsJPEG2", true, true, nullptr},
     {22, "DefineShape2", true, true, &create<SwfTagDefineShape2>},
@@ -61,15 +62,15 @@ constexpr SwfTagInfo kTags[] = {
     {37, "DefineEditText", true, true, nullptr},
     {39, "DefineSprite", true, true, &create<SwfTagDefineSprite>},
     {43, "FrameLabel", false, false, &create<SwfTagFrameLabel>},
-    {45, "SoundStreamHead2", false, false, nullptr},
+    {45, "SoundStreamHead2", false, false, &create<SwfTagSoundStreamHead2>},
     {46, "DefineMorphShape", true, true, &create<SwfTagDefineMorphShape>},
     {48, "DefineFont2", true, true, nullptr},
     {56, "ExportAssets", false, false, &create<SwfTagExportAssets>},
     {57, "ImportAssets", false, false, &create<SwfTagImportAssets>},
     {58, "EnableDebugger", false, false, &create<SwfTagEnableDebugger>},
     {59, "DoInitAction", false, false, &create<SwfTagDoInitAction>},
-    {60, "DefineVideoStream", true, true, nullptr},
-    {61, "VideoFrame", false, false, nullptr},
+    {60, "DefineVideoStream", true, true, &create<SwfTagDefineVideoStream>},
+    {61, "VideoFrame", false, false, &create<SwfTagVideoFrame>},
     {62, "DefineFontInfo2", false, true, nullptr},
     {64, "EnableDebugger2", false, false, &create<SwfTagEnableDebugger2>},
     {65, "ScriptLimits", false, false, &create<SwfTagScriptLimits>},
@@ -89,7 +90,7 @@ constexpr SwfTagInfo kTags[] = {
     {86, "DefineSceneAndFrameLabelData", true, true, &create<SwfTagDefineSceneAndFrameLabelData>},
     {87, "DefineBinaryData", true, true, &create<SwfTagDefineBinaryData>},
     {88, "DefineFontName", true, true, nullptr},
-    {89, "StartSound2", false, false, nullptr},
+    {89, "StartSound2", false, false, &create<SwfTagStartSound2>},
     {90, "DefineBitsJPEG4", true, false, nullptr},
     {91, "DefineFont4", true, false, nullptr},
 };
