@@ -4,6 +4,7 @@
 #include "libswf/movie.h"
 
 #include "libswf/actions.h"
+#include "libswf/bitmaps.h"
 #include "libswf/control.h"
 #include "libswf/morph.h"
 #include "libswf/shapes.h"
@@ -34,9 +35,9 @@ constexpr SwfTagInfo kTags[] = {
     {2, "DefineShape", true, true, &create<SwfTagDefineShape>},
     {4, "PlaceObject", false, false, &create<SwfTagPlaceObject>},
     {5, "RemoveObject", false, false, &create<SwfTagRemoveObject>},
-    {6, "DefineBits", true, true, nullptr},
+    {6, "DefineBits", true, true, &create<SwfTagDefineBits>},
     {7, "DefineButton", true, true, nullptr},
-    {8, "JPEGTables", false, false, nullptr},
+    {8, "JPEGTables", false, false, &create<SwfTagJPEGTables>},
     {9, "SetBackgroundColor", false, false, &create<SwfTagSetBackgroundColor>},
     {10, "DefineFont", true, true, nullptr},
     {11, "DefineText", true, true, nullptr},
@@ -47,8 +48,8 @@ constexpr SwfTagInfo kTags[] = {
     {17, "DefineButtonSound", false, true, nullptr},
     {18, "SoundStreamHead", false, false, &create<SwfTagSoundStreamHead>},
     {19, "SoundStreamBlock", false, false, &create<SwfTagSoundStreamBlock>},
-    {20, "DefineBitsLossless", true, true, nullptr},
-    {21, "DefineBitsJPEG2", true, true, nullptr},
+    {20, "DefineBitsLossless", true, true, &create<SwfTagDefineBitsLossless>},
+    {21, "DefineBitsJPEG2", true, true, &create<SwfTagDefineBitsJPEG2>},
     {22, "DefineShape2", true, true, &create<SwfTagDefineShape2>},
     {23, "DefineButtonCxform", false, true, nullptr},
     {24, "Protect", false, false, &create<SwfTagProtect>},
@@ -57,8 +58,8 @@ constexpr SwfTagInfo kTags[] = {
     {32, "DefineShape3", true, true, &create<SwfTagDefineShape3>},
     {33, "DefineText2", true, true, nullptr},
     {34, "DefineButton2", true, true, nullptr},
-    {35, "DefineBitsJPEG3", true, true, nullptr},
-    {36, "DefineBitsLossless2", true, true, nullptr},
+    {35, "DefineBitsJPEG3", true, true, &create<SwfTagDefineBitsJPEG3>},
+    {36, "DefineBitsLossless2", true, true, &create<SwfTagDefineBitsLossless2>},
     {37, "DefineEditText", true, true, nullptr},
     {39, "DefineSprite", true, true, &create<SwfTagDefineSprite>},
     {43, "FrameLabel", false, false, &create<SwfTagFrameLabel>},
@@ -91,7 +92,7 @@ constexpr SwfTagInfo kTags[] = {
     {87, "DefineBinaryData", true, true, &create<SwfTagDefineBinaryData>},
     {88, "DefineFontName", true, true, nullptr},
     {89, "StartSound2", false, false, &create<SwfTagStartSound2>},
-    {90, "DefineBitsJPEG4", true, false, nullptr},
+    {90, "DefineBitsJPEG4", true, false, &create<SwfTagDefineBitsJPEG4>},
     {91, "DefineFont4", true, false, nullptr},
 };
 

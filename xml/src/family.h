@@ -36,6 +36,7 @@ std::span<const SwfXmlTagCodec> controlCodecs(); // control and metadata tags
 std::span<const SwfXmlTagCodec> shapeCodecs();   // DefineShape to DefineShape4
 std::span<const SwfXmlTagCodec> morphCodecs();   // DefineMorphShape, DefineMorphShape2
 std::span<const SwfXmlTagCodec> actionCodecs();  // DoAction, DoInitAction
+std::span<const SwfXmlTagCodec> bitmapCodecs();  // JPEGTables and the DefineBits tags
 std::span<const SwfXmlTagCodec> soundCodecs();   // sound and video tags
 
 // Fails the conversion with a reason; the frame adds where.
