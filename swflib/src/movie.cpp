@@ -246,8 +246,7 @@ SwfMovie::SwfMovie(bool compressed, std::uint8_t version, std::int32_t xmax, std
                    float frameRate)
     : compressed(compressed), version(version), frameRate(frameRate), frameSize(0, 0, xmax, ymax) {}
 
-void SwfMovie::read(std::span<const std::uint8_t> file,
-                    const std::function<void()>& releaseFile) {
+void SwfMovie::read(std::span<const std::uint8_t> file, const std::function<void()>& releaseFile) {
     tags.clear();
     if (file.size() < 8)
         throw SwfException(SwfException::UnexpectedEnd,

@@ -143,11 +143,10 @@ TEST(Matrix, KeepsEveryValueExactlyAndRefusesWhatDoesNotFit) {
                   m.scaleX = 40000.0f; // 40000 * 65536 passes 2^31
               })),
               SwfException::ValueOutOfRange);
-    EXPECT_EQ(sizeError(matrix(
-                  [](SwfMatrix& m) {
-                      m.hasScale = true;
-                      m.scaleY = std::numeric_limits<double>::quiet_NaN();
-                  })),
+    EXPECT_EQ(sizeError(matrix([](SwfMatrix& m) {
+                  m.hasScale = true;
+                  m.scaleY = std::numeric_limits<double>::quiet_NaN();
+              })),
               SwfException::ValueOutOfRange);
     EXPECT_EQ(sizeError(matrix([](SwfMatrix& m) {
                   m.hasRotate = true;

@@ -111,13 +111,13 @@ TEST_F(Files, FailedWritesLeaveTheOldFileAndNoTemporary) {
 TEST_F(Files, AtomicFileAppearsOnlyOnCommit) {
     const fs::path p = dir / "movie.swf";
     std::ofstream(p) << "old";
-    {
+    { // destroyed without commit, the file is discarded
         SwfAtomicFile file(p.string());
         const std::uint8_t data[] = {'n', 'e', 'w'};
         file.write(data, 3);
         EXPECT_EQ(slurp(p), "old");
         EXPECT_EQ(entries(), 2u); // the target and the temporary beside it
-    } // destroyed without commit: discarded
+    }
     EXPECT_EQ(slurp(p), "old");
     EXPECT_EQ(entries(), 1u);
 
