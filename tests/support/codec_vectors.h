@@ -9,6 +9,7 @@
 //                              codecVectorName<CodecVector>);
 #pragma once
 
+#include "libswf/exception.h"
 #include "swf_bytes.h"
 #include "swfxml/convert.h"
 
@@ -87,6 +88,27 @@ inline Bytes writeMovieWith(std::uint8_t version, std::unique_ptr<libswf::SwfTag
     libswf::SwfMovie m(false, version, 11000, 8000, 12.0f);
     m.tags.append(std::move(tag));
     return toBytes(m.write());
+}
+
+// The reason reading the movie of this one tag fails with, or "" when it reads.
+inline std::string tagReadFailure(std::uint8_t version, std::uint16_t code, const Bytes& body) {
+    try {
+        libswf::SwfMovie m;
+        m.read(movieOfTags(version, tag(code, body)));
+    } catch (const libswf::SwfException& e) {
+        return e.what();
+    }
+    return "";
+}
+
+// The reason writing a movie of this one tag fails with, or "" when it is written.
+inline std::string tagWriteFailure(std::uint8_t version, std::unique_ptr<libswf::SwfTag> tag) {
+    try {
+        writeMovieWith(version, std::move(tag));
+    } catch (const libswf::SwfException& e) {
+        return e.what();
+    }
+    return "";
 }
 
 // Compiles a document; fills swf, or failure with the reason.

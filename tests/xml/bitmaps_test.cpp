@@ -216,33 +216,22 @@ TEST_P(BitmapXmlInputs, Compile) {
 INSTANTIATE_TEST_SUITE_P(Bitmaps, BitmapXmlInputs, testing::ValuesIn(kBitmapXmlInputs),
                          codecVectorName<XmlInputVector>);
 
-// The reason reading the movie of this one tag fails with.
-std::string readFailure(std::uint16_t code, const Bytes& body) {
-    try {
-        SwfMovie m;
-        m.read(movieOfTags(10, tag(code, body)));
-    } catch (const SwfException& e) {
-        return e.what();
-    }
-    return "";
-}
-
 } // namespace
 
 TEST(BitmapTags, BodiesThatCannotHoldTheirFieldsFailTheRead) {
     // The single tag's header is at offset 21 and its body at 23.
-    EXPECT_EQ(readFailure(35, hex("01 00 05 00 00 00 ff d8 ff d9")),
+    EXPECT_EQ(tagReadFailure(10, 35, hex("01 00 05 00 00 00 ff d8 ff d9")),
               "UnexpectedEnd: an AlphaDataOffset of 5 bytes runs past the end of the tag body, "
               "where 4 bytes remain (tag 35 DefineBitsJPEG3 at offset 21, tag index 0; failed at "
               "offset 29)");
-    EXPECT_EQ(readFailure(90, hex("01 00 ff ff ff ff 00 00")),
+    EXPECT_EQ(tagReadFailure(10, 90, hex("01 00 ff ff ff ff 00 00")),
               "UnexpectedEnd: an AlphaDataOffset of 4294967295 bytes runs past the end of the tag "
               "body, where 0 bytes remain (tag 90 DefineBitsJPEG4 at offset 21, tag index 0; "
               "failed at offset 31)");
-    EXPECT_EQ(readFailure(20, hex("01 00 06 01 00 01 00")),
+    EXPECT_EQ(tagReadFailure(10, 20, hex("01 00 06 01 00 01 00")),
               "UnexpectedEnd: a lossless bitmap format of 6 is none of 3 (Map8), 4 (RGB15) and 5 "
               "(RGB24) (tag 20 DefineBitsLossless at offset 21, tag index 0; failed at offset 25)");
-    EXPECT_EQ(readFailure(36, hex("01 00 03 01 00 01 00")),
+    EXPECT_EQ(tagReadFailure(10, 36, hex("01 00 03 01 00 01 00")),
               "UnexpectedEnd: a byte needs 1 byte but none remain in the tag body (tag 36 "
               "DefineBitsLossless2 at offset 21, tag index 0; failed at offset 30)");
 }

@@ -331,38 +331,27 @@ TEST_P(ControlXmlInputs, Compile) {
 INSTANTIATE_TEST_SUITE_P(Control, ControlXmlInputs, testing::ValuesIn(kControlXmlInputs),
                          codecVectorName<XmlInputVector>);
 
-// The reason reading the movie of this one tag fails with.
-std::string readFailure(std::uint8_t version, std::uint16_t code, const Bytes& body) {
-    try {
-        SwfMovie m;
-        m.read(movieOfTags(version, tag(code, body)));
-    } catch (const SwfException& e) {
-        return e.what();
-    }
-    return "";
-}
-
 } // namespace
 
 TEST(ControlTags, BodiesShorterThanTheirFixedPartsFailTheRead) {
     // The single tag's header is at offset 21 and its body at 23.
-    EXPECT_EQ(readFailure(8, 9, hex("ff 00")),
+    EXPECT_EQ(tagReadFailure(8, 9, hex("ff 00")),
               "UnexpectedEnd: a byte needs 1 byte but none remain in the tag body (tag 9 "
               "SetBackgroundColor at offset 21, tag index 0; failed at offset 25)");
-    EXPECT_EQ(readFailure(9, 69, hex("19 00 00")),
+    EXPECT_EQ(tagReadFailure(9, 69, hex("19 00 00")),
               "UnexpectedEnd: a 32-bit value needs 4 bytes but only 3 remain in the tag body (tag "
               "69 FileAttributes at offset 21, tag index 0; failed at offset 23)");
-    EXPECT_EQ(readFailure(9, 76, hex("02 00 01 00 41 00")),
+    EXPECT_EQ(tagReadFailure(9, 76, hex("02 00 01 00 41 00")),
               "UnexpectedEnd: a 16-bit value needs 2 bytes but none remain in the tag body (tag 76 "
               "SymbolClass at offset 21, tag index 0; failed at offset 29)");
-    EXPECT_EQ(readFailure(9, 82, hex("00 00 00 00 61")),
+    EXPECT_EQ(tagReadFailure(9, 82, hex("00 00 00 00 61")),
               "UnexpectedEnd: a string without its terminating zero needs 2 bytes but only 1 "
               "remain in the tag body (tag 82 DoABC at offset 21, tag index 0; failed at offset "
               "27)");
-    EXPECT_EQ(readFailure(6, 24, hex("00")),
+    EXPECT_EQ(tagReadFailure(6, 24, hex("00")),
               "UnexpectedEnd: a 16-bit value needs 2 bytes but only 1 remain in the tag body (tag "
               "24 Protect at offset 21, tag index 0; failed at offset 23)");
-    EXPECT_EQ(readFailure(5, 24, hex("00")), "");
+    EXPECT_EQ(tagReadFailure(5, 24, hex("00")), "");
 }
 
 TEST(ControlTags, ColoursIgnoreAnAlphaFlagLeftOnAndLeaveItOn) {

@@ -223,42 +223,21 @@ TEST_P(SoundXmlInputs, Compile) {
 INSTANTIATE_TEST_SUITE_P(Sound, SoundXmlInputs, testing::ValuesIn(kSoundXmlInputs),
                          codecVectorName<XmlInputVector>);
 
-// The reason reading the movie of this one tag fails with, or "".
-std::string readFailure(std::uint16_t code, const Bytes& body) {
-    try {
-        SwfMovie m;
-        m.read(movieOfTags(8, tag(code, body)));
-    } catch (const SwfException& e) {
-        return e.what();
-    }
-    return "";
-}
-
-// The reason writing a movie of this one tag fails with, or "".
-std::string writeFailure(std::unique_ptr<SwfTag> tag) {
-    try {
-        writeMovieWith(8, std::move(tag));
-    } catch (const SwfException& e) {
-        return e.what();
-    }
-    return "";
-}
-
 } // namespace
 
 TEST(SoundTags, BodiesCutShortFailTheRead) {
     // The single tag's header is at offset 21 and its body at 23.
-    EXPECT_EQ(readFailure(18, hex("00 2e 80 04")),
+    EXPECT_EQ(tagReadFailure(8, 18, hex("00 2e 80 04")),
               "UnexpectedEnd: a 16-bit value needs 2 bytes but none remain in the tag body (tag "
               "18 SoundStreamHead at offset 21, tag index 0; failed at offset 27)");
     // An envelope that announces more points than the body holds.
-    EXPECT_EQ(readFailure(15, hex("01 00 08 ff 00 00 00 00 01 00 01 00")),
+    EXPECT_EQ(tagReadFailure(8, 15, hex("01 00 08 ff 00 00 00 00 01 00 01 00")),
               "UnexpectedEnd: a 32-bit value needs 4 bytes but none remain in the tag body (tag "
               "15 StartSound at offset 21, tag index 0; failed at offset 35)");
-    EXPECT_EQ(readFailure(14, hex("01 00 2f 44 ac 00")),
+    EXPECT_EQ(tagReadFailure(8, 14, hex("01 00 2f 44 ac 00")),
               "UnexpectedEnd: a 32-bit value needs 4 bytes but only 3 remain in the tag body (tag "
               "14 DefineSound at offset 21, tag index 0; failed at offset 26)");
-    EXPECT_EQ(readFailure(60, hex("01 00 64 00 40 01 f0 00 0b")),
+    EXPECT_EQ(tagReadFailure(8, 60, hex("01 00 64 00 40 01 f0 00 0b")),
               "UnexpectedEnd: a byte needs 1 byte but none remain in the tag body (tag 60 "
               "DefineVideoStream at offset 21, tag index 0; failed at offset 32)");
 }
@@ -267,25 +246,25 @@ TEST(SoundTags, ValuesTooLargeForTheirFieldsFailTheWrite) {
     auto envelope = std::make_unique<SwfTagStartSound>();
     envelope->info.flags = SwfSoundInfo::HasEnvelope;
     envelope->info.envelopes.resize(256);
-    EXPECT_EQ(writeFailure(std::move(envelope)),
+    EXPECT_EQ(tagWriteFailure(8, std::move(envelope)),
               "ValueOutOfRange: a sound envelope has 256 points, more than the 255 its count can "
               "hold (tag 15 StartSound, tag index 0)");
 
     auto head = std::make_unique<SwfTagSoundStreamHead>();
     head->stream.size = 2;
-    EXPECT_EQ(writeFailure(std::move(head)),
+    EXPECT_EQ(tagWriteFailure(8, std::move(head)),
               "ValueOutOfRange: a sound size of 2 does not fit its 1 bit (tag 18 "
               "SoundStreamHead, tag index 0)");
 
     auto sound = std::make_unique<SwfTagDefineSound>();
     sound->format.rate = 4;
-    EXPECT_EQ(writeFailure(std::move(sound)),
+    EXPECT_EQ(tagWriteFailure(8, std::move(sound)),
               "ValueOutOfRange: a sound rate of 4 does not fit its 2 bits (tag 14 DefineSound, "
               "tag index 0)");
 
     auto video = std::make_unique<SwfTagDefineVideoStream>();
     video->deblocking = 8;
-    EXPECT_EQ(writeFailure(std::move(video)),
+    EXPECT_EQ(tagWriteFailure(8, std::move(video)),
               "ValueOutOfRange: a video deblocking filter of 8 does not fit its 3 bits (tag 60 "
               "DefineVideoStream, tag index 0)");
 }
