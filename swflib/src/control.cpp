@@ -166,7 +166,7 @@ void SwfTagEnableDebugger::writeBody(SwfOStream& os) const {
 }
 
 SwfTagEnableDebugger2::SwfTagEnableDebugger2(SwfIStream& is) : SwfTag(64) {
-    is.readU16(); // reserved
+    reserved = is.readU16();
     password.read(is);
 }
 
@@ -175,7 +175,7 @@ std::uint32_t SwfTagEnableDebugger2::bodySize(SwfSizeContext& ctx) {
 }
 
 void SwfTagEnableDebugger2::writeBody(SwfOStream& os) const {
-    os.writeU16(0);
+    os.writeU16(reserved);
     password.write(os);
 }
 

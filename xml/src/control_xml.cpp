@@ -64,6 +64,20 @@ std::unique_ptr<SwfTag> readPassword(const pugi::xml_node& element, SwfXmlReader
     return tag;
 }
 
+// The reserved word is shown only when a movie sets it, so that such movies come back
+// unchanged while the usual element stays as the dialect has it.
+void writeEnableDebugger2(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node& element) {
+    writePassword<SwfTagEnableDebugger2>(ctx, tag, element);
+    if (const std::uint16_t reserved = static_cast<const SwfTagEnableDebugger2&>(tag).reserved)
+        setNumber(element, "Reserved", reserved);
+}
+
+std::unique_ptr<SwfTag> readEnableDebugger2(const pugi::xml_node& element, SwfXmlReader& ctx) {
+    auto tag = readPassword<SwfTagEnableDebugger2>(element, ctx);
+    readNumber(element, "Reserved", static_cast<SwfTagEnableDebugger2&>(*tag).reserved);
+    return tag;
+}
+
 void writeScriptLimits(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
     const auto& limits = static_cast<const SwfTagScriptLimits&>(tag);
     setNumber(element, "MaxRecursionDepth", limits.maxRecursionDepth);
@@ -101,10 +115,15 @@ constexpr struct {
     {"UseDirectBlit", SwfTagFileAttributes::UseDirectBlit},
 };
 
+// Bits without a name are shown as "Reserved" only when a movie sets them.
 void writeFileAttributes(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
-    const std::uint32_t flags = static_cast<const SwfTagFileAttributes&>(tag).flags;
-    for (const auto& flag : kFileAttributeFlags)
+    std::uint32_t flags = static_cast<const SwfTagFileAttributes&>(tag).flags;
+    for (const auto& flag : kFileAttributeFlags) {
         setBool(element, flag.name, (flags & flag.bit) != 0);
+        flags &= ~flag.bit;
+    }
+    if (flags)
+        setNumber(element, "Reserved", flags);
 }
 
 std::unique_ptr<SwfTag> readFileAttributes(const pugi::xml_node& element, SwfXmlReader&) {
@@ -115,6 +134,11 @@ std::unique_ptr<SwfTag> readFileAttributes(const pugi::xml_node& element, SwfXml
         if (on)
             tag->flags |= flag.bit;
     }
+    std::uint32_t reserved = 0;
+    readNumber(element, "Reserved", reserved);
+    for (const auto& flag : kFileAttributeFlags)
+        reserved &= ~flag.bit;
+    tag->flags |= reserved;
     return tag;
 }
 
@@ -362,7 +386,7 @@ constexpr SwfXmlTagCodec kControlCodecs[] = {
     {56, &writeExportAssets, &readExportAssets},
     {57, &writeImportAssets, &readImportAssets},
     {58, &writePassword<SwfTagEnableDebugger>, &readPassword<SwfTagEnableDebugger>},
-    {64, &writePassword<SwfTagEnableDebugger2>, &readPassword<SwfTagEnableDebugger2>},
+    {64, &writeEnableDebugger2, &readEnableDebugger2},
     {65, &writeScriptLimits, &readScriptLimits},
     {66, &writeSetTabIndex, &readSetTabIndex},
     {69, &writeFileAttributes, &readFileAttributes},

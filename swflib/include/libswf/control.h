@@ -91,6 +91,7 @@ public:
     SwfTagEnableDebugger2() : SwfTag(64) {}
     explicit SwfTagEnableDebugger2(SwfIStream& is);
 
+    std::uint16_t reserved = 0; // kept as read, so that movies come back unchanged
     SwfString password;
 
 protected:
