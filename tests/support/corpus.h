@@ -11,19 +11,26 @@
 namespace vorn::test {
 
 // The start of the reason each deliberately malformed movie must fail with, by its path
-// relative to the corpus folder.
+// below the corpus folder's source folder (see corpusName).
 inline const std::map<std::string, std::string>& malformedMovies() {
     static const std::map<std::string, std::string> movies = {
-        {"ruffle/swf/tests/swfs/lzma-length-too-large.swf",
+        {"swf/tests/swfs/lzma-length-too-large.swf",
          "UnexpectedEnd: the header declares a movie of 4294967295 bytes"},
-        {"ruffle/swf/tests/swfs/lzma-malformed-length.swf",
+        {"swf/tests/swfs/lzma-malformed-length.swf",
          "UnexpectedEnd: the header declares a movie of 1 bytes"},
-        {"ruffle/tests/tests/swfs/timeline/frame_label_count_oom/test.swf",
+        {"tests/tests/swfs/timeline/frame_label_count_oom/test.swf",
          "UnexpectedEnd: a tag body of 45 bytes runs past the end of the movie"},
-        {"ruffle/tests/tests/swfs/timeline/scene_count_oom/test.swf",
+        {"tests/tests/swfs/timeline/scene_count_oom/test.swf",
          "UnexpectedEnd: a tag body of 37 bytes runs past the end of the movie"},
     };
     return movies;
+}
+
+// The name a movie is known by: its path below the folder of the project it came from.
+inline std::string corpusName(const std::filesystem::path& root,
+                              const std::filesystem::path& movie) {
+    const std::string relative = std::filesystem::relative(movie, root).generic_string();
+    return relative.substr(relative.find('/') + 1);
 }
 
 // Every .swf below the folder, sorted so that reports are stable.

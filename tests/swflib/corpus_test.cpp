@@ -62,7 +62,7 @@ TEST(Corpus, EveryWellFormedMovieSurvivesTheRewrite) {
     std::size_t good = 0, refused = 0;
     std::set<std::string> seenMalformed;
     for (const fs::path& path : files) {
-        const std::string name = fs::relative(path, root).generic_string();
+        const std::string name = vorn::test::corpusName(root, path);
         const SwfBuffer file = SwfUtils::ReadFileToBuffer(path.string());
         SwfMovie original;
         keepAllRaw(original);
