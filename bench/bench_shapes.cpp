@@ -34,7 +34,8 @@ using namespace libswf;
 
 namespace {
 
-using Values = std::map<std::string, double>;
+using bench::inChild;
+using bench::Values;
 
 // splitmix64: the same movie on every platform.
 class Random {
@@ -164,58 +165,6 @@ SwfBuffer makeMovie(std::size_t wanted, std::size_t& edges) {
         movie.tags.append(std::make_unique<SwfTagShowFrame>());
     }
     return movie.write();
-}
-
-// Runs f in a forked child and returns the numbers it reports; the child leaves with _exit.
-template <class F>
-Values inChild(F&& f) {
-    int fds[2];
-    if (::pipe(fds) != 0)
-        throw std::runtime_error("pipe failed");
-    std::fflush(nullptr);
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        throw std::runtime_error("fork failed");
-    if (pid == 0) {
-        ::close(fds[0]);
-        std::string report;
-        int status = 0;
-        try {
-            for (const auto& [key, value] : f())
-                report += key + " " + std::to_string(value) + "\n";
-        } catch (const std::exception& e) {
-            report = std::string("error ") + e.what() + "\n";
-            status = 1;
-        }
-        for (std::size_t done = 0; done < report.size();) {
-            const ssize_t n = ::write(fds[1], report.data() + done, report.size() - done);
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        ::_exit(status);
-    }
-    ::close(fds[1]);
-    std::string report;
-    char chunk[4096];
-    for (ssize_t n; (n = ::read(fds[0], chunk, sizeof chunk)) > 0;)
-        report.append(chunk, static_cast<std::size_t>(n));
-    ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (report.rfind("error ", 0) == 0)
-        throw std::runtime_error(report.substr(6, report.size() - 7));
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("a measuring process failed");
-    Values values;
-    for (std::size_t at = 0; at < report.size();) {
-        const std::size_t end = report.find('\n', at);
-        const std::size_t blank = report.find(' ', at);
-        values[report.substr(at, blank - at)] =
-            std::stod(report.substr(blank + 1, end - blank - 1));
-        at = end + 1;
-    }
-    return values;
 }
 
 double peak() {

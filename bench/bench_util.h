@@ -9,11 +9,16 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
+#include <map>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace bench {
 
@@ -99,6 +104,62 @@ inline libswf::SwfBuffer uncompressedBody(const libswf::SwfBuffer& file,
 
 inline bool sameBytes(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
     return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size()) == 0);
+}
+
+// Numbers a measurement reports by name.
+using Values = std::map<std::string, double>;
+
+// Runs f in a forked child and returns the numbers it reports. The child leaves with _exit,
+// so nothing of this process is flushed or destroyed twice.
+template <class F>
+inline Values inChild(F&& f) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        throw std::runtime_error("pipe failed");
+    std::fflush(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        ::close(fds[0]);
+        std::string report;
+        int status = 0;
+        try {
+            for (const auto& [key, value] : f())
+                report += key + " " + std::to_string(value) + "\n";
+        } catch (const std::exception& e) {
+            report = std::string("error ") + e.what() + "\n";
+            status = 1;
+        }
+        for (std::size_t done = 0; done < report.size();) {
+            const ssize_t n = ::write(fds[1], report.data() + done, report.size() - done);
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        ::_exit(status);
+    }
+    ::close(fds[1]);
+    std::string report;
+    char chunk[4096];
+    for (ssize_t n; (n = ::read(fds[0], chunk, sizeof chunk)) > 0;)
+        report.append(chunk, static_cast<std::size_t>(n));
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (report.rfind("error ", 0) == 0)
+        throw std::runtime_error(report.substr(6, report.size() - 7));
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("a measuring process failed");
+    Values values;
+    for (std::size_t at = 0; at < report.size();) {
+        const std::size_t end = report.find('\n', at);
+        const std::size_t blank = report.find(' ', at);
+        values[report.substr(at, blank - at)] =
+            std::stod(report.substr(blank + 1, end - blank - 1));
+        at = end + 1;
+    }
+    return values;
 }
 
 } // namespace bench
