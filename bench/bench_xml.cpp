@@ -6,18 +6,20 @@
 // that each pays for fresh memory pages as the converter does and its peak is its own.
 //
 // The references are the least a conversion of the movie's payloads could cost: base64-
-// encoding every payload (DefineBinaryData data, DoABC bytecode, raw tag bodies) into a buffer
+// encoding every payload (DefineBinaryData data, DoABC bytecode, image and alpha data of the
+// bitmap tags, raw tag bodies) into a buffer
 // of the XML's size and writing that; base64-decoding the payloads' plain encodings into a
 // buffer of the SWF's size and writing that.
 //
-//   bench_xml [--runs N] [--payload | --tags] FILE.swf
+//   bench_xml [--runs N] [--payload | --bitmaps | --tags] FILE.swf
 //
-// --payload checks the targets of a payload-heavy movie (each conversion <= 2.5x its
-// reference), --tags those of a movie of many small tags (>= 1,000,000 tags per second each
-// way, counting nested tags and ShowFrames); both check peak memory <= 2.5x the XML text.
-// The last line starts with "#xml" and holds the numbers for bench/run_xml.
+// --payload and --bitmaps check the targets of a payload-heavy or bitmap-heavy movie (each
+// conversion <= 2.5x its reference), --tags those of a movie of many small tags (>= 1,000,000 tags
+// per second each way, counting nested tags and ShowFrames); both check peak memory <= 2.5x the XML
+// text. The last line starts with "#xml" and holds the numbers for bench/run_xml.
 #include "bench_util.h"
 
+#include "libswf/bitmaps.h"
 #include "libswf/control.h"
 #include "libswf/exception.h"
 #include "libswf/movie.h"
@@ -76,6 +78,18 @@ void collectPayloads(const SwfTags& tags, std::vector<std::span<const std::uint8
             out.emplace_back(binary->data);
         else if (const auto* abc = dynamic_cast<const SwfTagDoABC*>(tag.get()))
             out.emplace_back(abc->byteCode);
+        else if (const auto* tables = dynamic_cast<const SwfTagJPEGTables*>(tag.get()))
+            out.emplace_back(tables->jpegData);
+        else if (const auto* jpeg = dynamic_cast<const SwfTagDefineBits*>(tag.get()))
+            out.emplace_back(jpeg->jpegData);
+        else if (const auto* jpeg3 = dynamic_cast<const SwfTagDefineBitsJPEG3*>(tag.get())) {
+            out.emplace_back(jpeg3->jpegData);
+            out.emplace_back(jpeg3->alphaData);
+        } else if (const auto* jpeg4 = dynamic_cast<const SwfTagDefineBitsJPEG4*>(tag.get())) {
+            out.emplace_back(jpeg4->jpegData);
+            out.emplace_back(jpeg4->alphaData);
+        } else if (const auto* lossless = dynamic_cast<const SwfTagDefineBitsLossless*>(tag.get()))
+            out.emplace_back(lossless->pixelData);
         else if (const auto* raw = dynamic_cast<const SwfTagUnknown*>(tag.get()))
             out.emplace_back(raw->body);
         else if (const auto* sprite = dynamic_cast<const SwfTagDefineSprite*>(tag.get()))
@@ -311,6 +325,8 @@ int main(int argc, char** argv) {
             runs = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--payload")
             kind = 'p';
+        else if (arg == "--bitmaps")
+            kind = 'p';
         else if (arg == "--tags")
             kind = 't';
         else if (input.empty() && arg[0] != '-')
@@ -319,7 +335,7 @@ int main(int argc, char** argv) {
             usage = true;
     }
     if (usage || input.empty()) {
-        std::cerr << "usage: bench_xml [--runs N] [--payload | --tags] FILE.swf\n";
+        std::cerr << "usage: bench_xml [--runs N] [--payload | --bitmaps | --tags] FILE.swf\n";
         return 2;
     }
     try {

@@ -11,6 +11,7 @@
 // tags of a code without class (250) from 2 KB to 4 MB, and tags-<N>mb.swf, made of small
 // control tags (labels, placements with matrices, removals, tab indices, colours, small
 // binary data) and sprites of such tags, some nesting another sprite.
+#include "libswf/bitmaps.h"
 #include "libswf/control.h"
 #include "libswf/exception.h"
 #include "libswf/movie.h"
@@ -287,6 +288,104 @@ private:
     std::uint16_t m_nextId = 1;
 };
 
+// The bitmap-heavy movie of the XML benchmark: every bitmap tag kind in turn, each placed on
+// its own frame. Image bytes are incompressible like real JPEG and deflated pixel data; the
+// dialect shows them as base64 whatever they hold.
+class BitmapMovieMaker {
+public:
+    explicit BitmapMovieMaker(std::uint64_t seed) : m_payload(seed) {}
+
+    SwfMovie make(std::uint64_t targetBytes) {
+        SwfMovie movie(false, 8, 11000, 8000, 24.0f);
+        auto tables = std::make_unique<SwfTagJPEGTables>();
+        tables->jpegData = body(600);
+        movie.tags.append(std::move(tables));
+        Random& random = m_payload.random();
+        unsigned count = 0;
+        while (m_bytes < targetBytes) {
+            const std::size_t n = random.logUniform(16'384, 1'500'000);
+            const std::uint16_t id = m_nextId++;
+            switch (count++ % 7) {
+            case 0: {
+                auto tag = std::make_unique<SwfTagDefineBits>();
+                tag->id = id;
+                tag->jpegData = body(n);
+                movie.tags.append(std::move(tag));
+                break;
+            }
+            case 1: {
+                auto tag = std::make_unique<SwfTagDefineBitsJPEG2>();
+                tag->id = id;
+                tag->jpegData = body(n);
+                movie.tags.append(std::move(tag));
+                break;
+            }
+            case 2: {
+                auto tag = std::make_unique<SwfTagDefineBitsJPEG3>();
+                tag->id = id;
+                tag->jpegData = body(n);
+                tag->alphaData = body(n / 4);
+                movie.tags.append(std::move(tag));
+                break;
+            }
+            case 3: {
+                auto tag = std::make_unique<SwfTagDefineBitsJPEG4>();
+                tag->id = id;
+                tag->deblockParam = 0x0100;
+                tag->jpegData = body(n);
+                tag->alphaData = body(n / 4);
+                movie.tags.append(std::move(tag));
+                break;
+            }
+            case 4: {
+                auto tag = std::make_unique<SwfTagDefineBitsLossless>();
+                tag->id = id;
+                tag->format = SwfTagDefineBitsLossless::Map8;
+                tag->colorTableSize = 255;
+                tag->width = 1024;
+                tag->height = 768;
+                tag->pixelData = body(n);
+                movie.tags.append(std::move(tag));
+                break;
+            }
+            default: {
+                auto tag = count % 2 == 0 ? std::make_unique<SwfTagDefineBitsLossless>()
+                                          : std::make_unique<SwfTagDefineBitsLossless2>();
+                tag->id = id;
+                tag->format = SwfTagDefineBitsLossless::RGB24;
+                tag->width = 2048;
+                tag->height = 1536;
+                tag->pixelData = body(n);
+                movie.tags.append(std::move(tag));
+                break;
+            }
+            }
+            auto place = std::make_unique<SwfTagPlaceObject>();
+            place->characterId = id;
+            place->depth = static_cast<std::uint16_t>(1 + count % 16);
+            movie.tags.append(std::move(place));
+            movie.tags.append(std::make_unique<SwfTagShowFrame>());
+        }
+        return movie;
+    }
+
+private:
+    std::vector<std::uint8_t> body(std::size_t n) {
+        m_bytes += n;
+        std::vector<std::uint8_t> out(n);
+        Random& random = m_payload.random();
+        for (std::size_t i = 0; i < n; i += 8) {
+            const std::uint64_t v = random.next();
+            std::memcpy(out.data() + i, &v, std::min<std::size_t>(8, n - i));
+        }
+        return out;
+    }
+
+    PayloadMaker m_payload;
+    std::uint64_t m_bytes = 0;
+    std::uint16_t m_nextId = 1;
+};
+
 // The many-small-tags movie of the XML benchmark: frames of a few placements, removals and
 // settings each, as timeline animation produces them. A movie counts at most 65535 frames,
 // so most of the tags sit in a movie clip defined in each frame (a sprite of 60 to 100 frames
@@ -462,6 +561,9 @@ int main(int argc, char** argv) {
                 SwfMovie payload = PayloadMovieMaker(0x5EED1000u + size).make(bytes);
                 save(payload, false, dir + "/payload-" + std::to_string(size) + "mb.swf");
                 payload.tags.clear();
+                SwfMovie bitmaps = BitmapMovieMaker(0x5EED3000u + size).make(bytes);
+                save(bitmaps, false, dir + "/bitmaps-" + std::to_string(size) + "mb.swf");
+                bitmaps.tags.clear();
                 SwfMovie tags = SmallTagsMovieMaker(0x5EED2000u + size).make(bytes);
                 save(tags, false, dir + "/tags-" + std::to_string(size) + "mb.swf");
                 continue;
