@@ -344,6 +344,7 @@ SwfTagDefineMorphShape::SwfTagDefineMorphShape(SwfIStream& is) : SwfDefinitionTa
     is.readU32(); // Offset: the end edges follow the start edges directly
     fillStyles.read(is);
     lineStyles.read(is, false);
+    presetStyleIndexBits(is, fillStyles.size(), lineStyles.size());
     startEdges.read(is);
     endEdges.read(is);
     // A morph shape that could not be written back is refused now, with the reason its write
@@ -393,6 +394,7 @@ SwfTagDefineMorphShape2::SwfTagDefineMorphShape2(SwfIStream& is) : SwfDefinition
     offset = is.readU32();
     fillStyles.read(is);
     lineStyles.read(is, true);
+    presetStyleIndexBits(is, fillStyles.size(), lineStyles.size());
     startEdges.read(is);
     endEdges.read(is);
     SwfSizeContext check(is.version);

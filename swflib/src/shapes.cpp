@@ -52,6 +52,7 @@ SwfTagDefineShapeBase::SwfTagDefineShapeBase(std::uint16_t code, SwfIStream& is)
     bounds.read(is);
     fillStyles.read(is);
     lineStyles.read(is);
+    presetStyleIndexBits(is, fillStyles.size(), lineStyles.size());
     records.read(is);
     // A shape that could not be written back is refused now, with the reason its write
     // would give, rather than accepted and then left unsaveable.
@@ -89,6 +90,7 @@ SwfTagDefineShape4::SwfTagDefineShape4(SwfIStream& is) : SwfDefinitionTag(83, 0)
     flags[0] = is.readU8();
     fillStyles.read(is);
     lineStyles.read(is);
+    presetStyleIndexBits(is, fillStyles.size(), lineStyles.size());
     records.read(is);
     SwfSizeContext check(is.version);
     SwfTagDefineShape4::bodySize(check);

@@ -91,11 +91,34 @@ const CodecVector kMorphVectors[] = {
             "        </StyleChange>\n        <Line DX=\"100\" DY=\"0\" />\n    </StartEdges>\n"
             "    <EndEdges>\n        <StyleChange>\n            <Move DX=\"20\" DY=\"20\" />\n"
             "        </StyleChange>\n        <Line DX=\"0\" DY=\"100\" />\n    </EndEdges>\n"
-            "</DefineMorphShape>\n",
-     // As authoring tools write them, with end edges that start with widths of 0.
-     .readFrom = concat({hex("01 00 10 00 10 00 1e 00 00 00 01 00 ff 00 00 ff 00 ff 00 80 "
-                             "01 14 00 28 00 00 00 00 ff ff ff ff ff"),
-                         kStartEdges, hex("00"), kEndEdgesTail})},
+            "</DefineMorphShape>\n"},
+    // As authoring tools write them, with end edges that start with widths of 0, which come
+    // back as they were.
+    {.name = "EndEdgesWithTheWidthsOfAuthoringTools",
+     .version = 3,
+     .make = build<SwfTagDefineMorphShape>([](auto& t) {
+         t.id = 1;
+         t.fillStyles.push_back(std::make_unique<SwfMorphSolidFillStyle>());
+         SwfStyleChange& start = addChange(t.startEdges);
+         start.move = start.setFill0 = true;
+         start.moveDX = start.moveDY = 10, start.fill0 = 1;
+         t.endEdges.givenWidths = {0, 0};
+         SwfStyleChange& end = addChange(t.endEdges);
+         end.move = true, end.moveDX = end.moveDY = 20;
+     }),
+     .body = concat({hex("01 00 10 00 10 00 10 00 00 00 01 00 00 00 00 00 00 00 00 00 00"),
+                     bits("0001 0001  0 00011 00101 01010 01010 1  000000"),
+                     bits("0000 0000  0 00001 00110 010100 010100  000000")}),
+     .xml = "<DefineMorphShape ShapeId=\"1\">\n    <StartBounds " + kZeroRect + "    <EndBounds " +
+            kZeroRect +
+            "    <MorphFillStyles>\n"
+            "        <MorphSolidFillStyle StartColor=\"0\" EndColor=\"0\" />\n"
+            "    </MorphFillStyles>\n    <MorphLineStyles />\n"
+            "    <StartEdges>\n        <StyleChange>\n            <Move DX=\"10\" DY=\"10\" />\n"
+            "            <SetFill0 Index=\"1\" />\n        </StyleChange>\n    </StartEdges>\n"
+            "    <EndEdges FillBits=\"0\" LineBits=\"0\">\n        <StyleChange>\n"
+            "            <Move DX=\"20\" DY=\"20\" />\n        </StyleChange>\n    </EndEdges>\n"
+            "</DefineMorphShape>\n"},
     {.name = "GradientsWithTheirModesAndBitmapFill",
      .version = 5,
      .make = build<SwfTagDefineMorphShape>([](auto& t) {
@@ -329,7 +352,7 @@ TEST(MorphRoundTrips, OffsetsFollowEditsOfTheStartEdges) {
     EXPECT_EQ(toHex(Bytes(written.begin() + 29, written.begin() + 33)), "1f 00 00 00");
 
     SwfMovie m2;
-    m2.read(movieOfTags(8, tag(84, kMorphVectors[2].body)));
+    m2.read(movieOfTags(8, tag(84, kMorphVectors[3].body)));
     auto& morph2 = static_cast<SwfTagDefineMorphShape2&>(m2.tags[0]);
     EXPECT_EQ(morph2.offset, 63u);
     morph2.startEdges.push_back(std::make_unique<SwfLine>(1, 0));

@@ -87,6 +87,46 @@ const CodecVector kShapeVectors[] = {
      .body = hex("01 00 10 00 00 00 11 00"),
      .xml = "<DefineShape ShapeId=\"1\">\n    <Bounds " + kZeroRect +
             "    <FillStyles />\n    <LineStyles />\n    <Edges />\n</DefineShape>\n"},
+    // Other tools write 0 for the width of an empty array; the list keeps the width it read.
+    {.name = "WidthsTheFileGaveComeBackAsAttributes",
+     .version = 1,
+     .make = build<SwfTagDefineShape>([](auto& t) {
+         t.id = 1;
+         t.records.givenWidths = {0, 0};
+         add<SwfLine>(t.records, 4, 0);
+     }),
+     .body = concat({hex("01 00 10 00 00 00"), bits("0000 0000  11 0010 0 0 0100  000000")}),
+     .xml = "<DefineShape ShapeId=\"1\">\n    <Bounds " + kZeroRect +
+            "    <FillStyles />\n    <LineStyles />\n"
+            "    <Edges FillBits=\"0\" LineBits=\"0\">\n        <Line DX=\"4\" DY=\"0\" />\n"
+            "    </Edges>\n</DefineShape>\n"},
+    // Wider than the arrays need, at the start and after new styles.
+    {.name = "WiderWidthsTheFileGaveAreKeptForTheirStretchOfTheEdges",
+     .version = 3,
+     .make = build<SwfTagDefineShape2>([](auto& t) {
+         t.id = 2;
+         t.fillStyles.push_back(solid(SwfColor(0xff, 0, 0)));
+         t.records.givenWidths = {3, SwfIndexWidths::NotGiven};
+         SwfStyleChange& change = addChange(t.records);
+         change.newStyles = change.setFill0 = true, change.fill0 = 1;
+         change.fillStyles.push_back(solid(SwfColor(1, 0, 0)));
+         change.givenWidths = {SwfIndexWidths::NotGiven, 2};
+         SwfStyleChange& next = addChange(t.records);
+         next.setFill1 = next.setLine = true, next.fill1 = 1, next.line = 0;
+     }),
+     .body = concat({hex("02 00 10 00 01 00 ff 00 00 00"), bits("0011 0001  0 10010 001"),
+                     hex("01 00 01 00 00 00"), bits("0001 0010  0 01100 1 00  000000")}),
+     .xml = "<DefineShape2 ShapeId=\"2\">\n    <Bounds " + kZeroRect +
+            "    <FillStyles>\n        <SolidFillStyle Color=\"ff000000\" />\n"
+            "    </FillStyles>\n    <LineStyles />\n    <Edges FillBits=\"3\">\n"
+            "        <StyleChange>\n            <SetFill0 Index=\"1\" />\n"
+            "            <NewStyles LineBits=\"2\">\n                <FillStyles>\n"
+            "                    <SolidFillStyle Color=\"1000000\" />\n"
+            "                </FillStyles>\n                <LineStyles />\n"
+            "            </NewStyles>\n        </StyleChange>\n"
+            "        <StyleChange>\n            <SetFill1 Index=\"1\" />\n"
+            "            <SetLine Index=\"0\" />\n        </StyleChange>\n"
+            "    </Edges>\n</DefineShape2>\n"},
     {.name = "EveryRecordKind",
      .version = 1,
      .make = build<SwfTagDefineShape>([](auto& t) {
@@ -335,6 +375,15 @@ const XmlInputVector kShapeXmlInputs[] = {
      .tags = tag(22, concat({hex("01 00 10 00 03 00 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 "
                                  "00 00"),
                              bits("0010 0001  0 01111 00010 00 11  00 11 1  000000")}))},
+    // An edit can leave a given width too narrow for an index: the arrays' width is written
+    // instead, and a width beyond its 4 bits is not taken at all.
+    {.name = "AGivenWidthThatNoLongerHoldsAnIndexGivesWayToTheArraysWidth",
+     .version = 1,
+     .xml = "<DefineShape ShapeId=\"1\"><Bounds /><FillStyles><SolidFillStyle /><SolidFillStyle />"
+            "</FillStyles><LineStyles /><Edges FillBits=\"1\" LineBits=\"16\"><StyleChange>"
+            "<SetFill0 Index=\"2\" /></StyleChange></Edges></DefineShape>",
+     .tags = tag(2, concat({hex("01 00 10 00 02 00 00 00 00 00 00 00 00 00"),
+                            bits("0010 0001  0 00010 10  000000")}))},
     {.name = "AnEmptyStyleChangeDoesNotEndTheShapeAndALoneDYIsVertical",
      .version = 1,
      .xml = "<DefineShape ShapeId=\"1\"><Bounds /><FillStyles /><LineStyles /><Edges>"

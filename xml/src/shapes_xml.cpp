@@ -251,6 +251,25 @@ std::uint16_t readIndex(const pugi::xml_node& element) {
     return a ? parseNumber<std::uint16_t>(a.value()) : 0;
 }
 
+// Index widths the file gave, as FillBits and LineBits attributes, only where they differ
+// from the widths the style arrays call for.
+void appendGivenWidths(pugi::xml_node& element, const SwfIndexWidths& widths) {
+    if (widths.fill != SwfIndexWidths::NotGiven)
+        setNumber(element, "FillBits", widths.fill);
+    if (widths.line != SwfIndexWidths::NotGiven)
+        setNumber(element, "LineBits", widths.line);
+}
+
+// Widths beyond the 4 bits of their field are not taken.
+void readGivenWidths(const pugi::xml_node& element, SwfIndexWidths& widths) {
+    unsigned value = 0;
+    if (readNumber(element, "FillBits", value) && value <= 15)
+        widths.fill = static_cast<std::uint8_t>(value);
+    value = 0;
+    if (readNumber(element, "LineBits", value) && value <= 15)
+        widths.line = static_cast<std::uint8_t>(value);
+}
+
 std::unique_ptr<SwfStyleChange> readStyleChange(const pugi::xml_node& element, bool lineStyles2) {
     auto change = std::make_unique<SwfStyleChange>();
     for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
@@ -270,6 +289,7 @@ std::unique_ptr<SwfStyleChange> readStyleChange(const pugi::xml_node& element, b
             change->line = readIndex(c);
         } else if (namesEqual(name, "NewStyles")) {
             change->newStyles = true;
+            readGivenWidths(c, change->givenWidths);
             if (const pugi::xml_node fills = firstElement(c)) {
                 readFillStyles(fills, change->fillStyles);
                 if (const pugi::xml_node lines = nextSiblingElement(fills))
@@ -443,6 +463,7 @@ void readLineFlags(const pugi::xml_node& bitsField, SwfLineFlags& flags) {
 }
 
 void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records, bool lineStyles2) {
+    appendGivenWidths(element, records.givenWidths);
     for (const auto& record : records) {
         switch (record->kind()) {
         case SwfShapeRecord::Kind::Line: {
@@ -477,6 +498,7 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
                 appendIndex(e, "SetLine", change.line);
             if (change.newStyles) {
                 pugi::xml_node styles = e.append_child("NewStyles");
+                appendGivenWidths(styles, change.givenWidths);
                 appendFillStyles(styles, change.fillStyles);
                 appendLineStyles(styles, change.lineStyles, lineStyles2);
             }
@@ -487,6 +509,7 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
 }
 
 void readShapeRecords(const pugi::xml_node& element, SwfShapeRecords& records, bool lineStyles2) {
+    readGivenWidths(element, records.givenWidths);
     for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
         const char* name = c.name();
         if (namesEqual(name, "Line")) {

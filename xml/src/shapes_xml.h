@@ -12,6 +12,8 @@ namespace swfxml {
 
 // Appends one Line, Curve or StyleChange element per record to the element. Inside NewStyles
 // the line styles take the LineStyles2 form when lineStyles2 is set, else the LineStyles form.
+// Index widths the file gave (SwfIndexWidths) appear as FillBits and LineBits attributes of
+// the element and of NewStyles.
 void appendShapeRecords(pugi::xml_node& element, const libswf::SwfShapeRecords& records,
                         bool lineStyles2);
 // Reads the element's Line, Curve and StyleChange children in document order; other

@@ -303,6 +303,16 @@ public:
 
 // Moves the pen, picks styles by index (0 = none, n = the n-th of the arrays in force) and
 // may bring new style arrays.
+// Style index widths as a file gave them. Other tools often write widths other than the
+// fewest bits the style arrays need (0 for an empty array, or wider fields); keeping them
+// lets such shapes come back byte for byte. A given width is used on writing only while
+// every index it covers fits in it, so an edited shape never comes out unreadable.
+struct SwfIndexWidths {
+    static constexpr std::uint8_t NotGiven = 0xFF;
+    std::uint8_t fill = NotGiven;
+    std::uint8_t line = NotGiven;
+};
+
 class SwfStyleChange : public SwfShapeRecord {
 public:
     SwfStyleChange() : SwfShapeRecord(Kind::StyleChange) {}
@@ -319,6 +329,9 @@ public:
     std::uint16_t line = 0;
     SwfFillStyles fillStyles; // with newStyles
     SwfLineStyles lineStyles;
+    // The index widths the file gave after the new styles when they differ from the fewest
+    // bits the new arrays need (SwfIndexWidths::NotGiven otherwise); see SwfIndexWidths.
+    SwfIndexWidths givenWidths;
 
     // Without any flag the record reads as the end of the shape; such a record changes
     // nothing and is left out of the binary form, so that the edges after it survive.
@@ -328,6 +341,8 @@ public:
     std::uint64_t sizeInBits(SwfStream& ctx, SwfStyleCounts& inForce,
                              std::uint64_t bits) const override;
     void write(SwfOStream& os) const override;
+    // The same, with the widths to write after the new styles (the list picks them).
+    void write(SwfOStream& os, unsigned fillBits, unsigned lineBits) const;
 };
 
 // An edge list in drawing order; the end record is implied. The binary form starts with the
@@ -336,6 +351,10 @@ public:
 // list in the stream.
 class SwfShapeRecords : public SwfStruct, public SwfPtrVector<SwfShapeRecord> {
 public:
+    // The index widths the file gave at the start of the list when they differ from the
+    // widths the caller set in the stream before reading.
+    SwfIndexWidths givenWidths;
+
     void prepare() override;
     // Reads the widths into the stream, the records up to the end record, and the padding.
     void read(SwfIStream& is);

@@ -8,6 +8,7 @@
 #include <bit>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace libswf {
 
@@ -70,6 +71,45 @@ void checkIndex(const char* flag, std::uint16_t index, const char* array, std::s
         throwOutOfRange(std::string(flag) + " index " + std::to_string(index) +
                         " needs more than the " + std::to_string(bits) +
                         " bits indices take at this point of the edges");
+}
+
+// The bits of the largest style index each stretch of the list writes: the first stretch runs
+// to the first record with new styles (whose own indices still use the widths before it),
+// each later one from there to the next.
+struct IndexNeeds {
+    unsigned fill = 0;
+    unsigned line = 0;
+};
+
+std::vector<IndexNeeds> indexNeeds(const SwfShapeRecords& records) {
+    std::vector<IndexNeeds> needs(1);
+    for (const auto& record : records) {
+        if (!record || record->kind() != SwfShapeRecord::Kind::StyleChange)
+            continue;
+        const auto& change = static_cast<const SwfStyleChange&>(*record);
+        IndexNeeds& need = needs.back();
+        if (change.setFill0)
+            need.fill = std::max(need.fill, static_cast<unsigned>(std::bit_width(change.fill0)));
+        if (change.setFill1)
+            need.fill = std::max(need.fill, static_cast<unsigned>(std::bit_width(change.fill1)));
+        if (change.setLine)
+            need.line = std::max(need.line, static_cast<unsigned>(std::bit_width(change.line)));
+        if (change.newStyles)
+            needs.emplace_back();
+    }
+    return needs;
+}
+
+// The given width where the file gave one that still holds every index it covers, else the
+// width the arrays call for.
+std::uint8_t pickWidth(std::uint8_t given, unsigned rule, unsigned need) {
+    return static_cast<std::uint8_t>(
+        given != SwfIndexWidths::NotGiven && given <= 15 && given >= need ? given : rule);
+}
+
+// Keeps a width read from the file only where it differs from the one the writer would pick.
+std::uint8_t givenWidth(unsigned read, unsigned rule) {
+    return read == rule ? SwfIndexWidths::NotGiven : static_cast<std::uint8_t>(read);
 }
 
 } // namespace
@@ -166,6 +206,10 @@ std::uint64_t SwfStyleChange::sizeInBits(SwfStream& ctx, SwfStyleCounts& inForce
 }
 
 void SwfStyleChange::write(SwfOStream& os) const {
+    write(os, styleIndexBits(fillStyles.size()), styleIndexBits(lineStyles.size()));
+}
+
+void SwfStyleChange::write(SwfOStream& os, unsigned fillBits, unsigned lineBits) const {
     if (isEmpty())
         return;
     os.writeBits(
@@ -188,7 +232,8 @@ void SwfStyleChange::write(SwfOStream& os) const {
         os.flushBits();
         fillStyles.write(os);
         lineStyles.write(os);
-        setStyleIndexBits(os, fillStyles.size(), lineStyles.size());
+        os.numFillBits = static_cast<std::uint8_t>(fillBits);
+        os.numLineBits = static_cast<std::uint8_t>(lineBits);
         os.writeBits(4, os.numFillBits);
         os.writeBits(4, os.numLineBits);
     }
@@ -203,8 +248,13 @@ void SwfShapeRecords::prepare() {
 }
 
 void SwfShapeRecords::read(SwfIStream& is) {
+    // The caller set the widths its arrays call for; the list's own are kept where they
+    // differ, and those the arrays call for are in force again after the list.
+    unsigned ruleFill = is.numFillBits;
+    unsigned ruleLine = is.numLineBits;
     is.numFillBits = static_cast<std::uint8_t>(is.readBits(4));
     is.numLineBits = static_cast<std::uint8_t>(is.readBits(4));
+    givenWidths = {givenWidth(is.numFillBits, ruleFill), givenWidth(is.numLineBits, ruleLine)};
     // Every record takes at least six bits, so the loop ends at the body's end at the latest.
     for (;;) {
         if (is.readBits(1) == 0) {
@@ -234,6 +284,10 @@ void SwfShapeRecords::read(SwfIStream& is) {
                 change->lineStyles.read(is);
                 is.numFillBits = static_cast<std::uint8_t>(is.readBits(4));
                 is.numLineBits = static_cast<std::uint8_t>(is.readBits(4));
+                ruleFill = styleIndexBits(change->fillStyles.size());
+                ruleLine = styleIndexBits(change->lineStyles.size());
+                change->givenWidths = {givenWidth(is.numFillBits, ruleFill),
+                                       givenWidth(is.numLineBits, ruleLine)};
             }
             push_back(std::move(change));
         } else if (is.readBits(1) == 1) {
@@ -259,23 +313,44 @@ void SwfShapeRecords::read(SwfIStream& is) {
         }
     }
     is.alignBits();
+    is.numFillBits = static_cast<std::uint8_t>(std::min(ruleFill, 255u));
+    is.numLineBits = static_cast<std::uint8_t>(std::min(ruleLine, 255u));
 }
 
 std::uint32_t SwfShapeRecords::computeSize(SwfStream& ctx, SwfStyleCounts& inForce) const {
     if (ctx.numFillBits > 15 || ctx.numLineBits > 15)
         throwOutOfRange("an edge list cannot start with style indices of more than 15 bits");
+    for (std::size_t i = 0; i < size(); ++i)
+        if (!(*this)[i])
+            throwOutOfRange("edge record " + std::to_string(i + 1) + " is missing");
+    const std::vector<IndexNeeds> needs = indexNeeds(*this);
+    std::size_t stretch = 0;
+    std::uint8_t ruleFill = ctx.numFillBits;
+    std::uint8_t ruleLine = ctx.numLineBits;
+    ctx.numFillBits = pickWidth(givenWidths.fill, ruleFill, needs[0].fill);
+    ctx.numLineBits = pickWidth(givenWidths.line, ruleLine, needs[0].line);
     std::uint64_t bits = 8;
     for (std::size_t i = 0; i < size(); ++i) {
         const SwfShapeRecord* record = (*this)[i].get();
-        if (!record)
-            throwOutOfRange("edge record " + std::to_string(i + 1) + " is missing");
         try {
             bits = record->sizeInBits(ctx, inForce, bits);
         } catch (const SwfException& e) {
             throw SwfException(e.code(),
                                "edge record " + std::to_string(i + 1) + ": " + e.reason());
         }
+        if (record->kind() == SwfShapeRecord::Kind::StyleChange &&
+            static_cast<const SwfStyleChange*>(record)->newStyles) {
+            // The record set the widths its new arrays call for.
+            const SwfIndexWidths& given = static_cast<const SwfStyleChange*>(record)->givenWidths;
+            ruleFill = ctx.numFillBits;
+            ruleLine = ctx.numLineBits;
+            ++stretch;
+            ctx.numFillBits = pickWidth(given.fill, ruleFill, needs[stretch].fill);
+            ctx.numLineBits = pickWidth(given.line, ruleLine, needs[stretch].line);
+        }
     }
+    ctx.numFillBits = ruleFill;
+    ctx.numLineBits = ruleLine;
     return checkedShapeLength((bits + 6 + 7) / 8, "an edge list");
 }
 
@@ -288,12 +363,31 @@ std::uint32_t SwfShapeRecords::computeSize(SwfStream& ctx) const {
 }
 
 void SwfShapeRecords::write(SwfOStream& os) const {
+    const std::vector<IndexNeeds> needs = indexNeeds(*this);
+    std::size_t stretch = 0;
+    unsigned ruleFill = os.numFillBits;
+    unsigned ruleLine = os.numLineBits;
+    os.numFillBits = pickWidth(givenWidths.fill, ruleFill, needs[0].fill);
+    os.numLineBits = pickWidth(givenWidths.line, ruleLine, needs[0].line);
     os.writeBits(4, os.numFillBits);
     os.writeBits(4, os.numLineBits);
-    for (const auto& record : *this)
-        record->write(os);
+    for (const auto& record : *this) {
+        if (record->kind() == SwfShapeRecord::Kind::StyleChange &&
+            static_cast<const SwfStyleChange&>(*record).newStyles) {
+            const auto& change = static_cast<const SwfStyleChange&>(*record);
+            ruleFill = styleIndexBits(change.fillStyles.size());
+            ruleLine = styleIndexBits(change.lineStyles.size());
+            ++stretch;
+            change.write(os, pickWidth(change.givenWidths.fill, ruleFill, needs[stretch].fill),
+                         pickWidth(change.givenWidths.line, ruleLine, needs[stretch].line));
+        } else {
+            record->write(os);
+        }
+    }
     os.writeBits(6, 0);
     os.flushBits();
+    os.numFillBits = static_cast<std::uint8_t>(ruleFill);
+    os.numLineBits = static_cast<std::uint8_t>(ruleLine);
 }
 
 } // namespace libswf

@@ -66,5 +66,8 @@ void writeStyleCount(SwfOStream& os, std::size_t count);
 // Sets the stream's NumFillBits and NumLineBits for arrays of these sizes. Throws
 // ValueOutOfRange when an index would need more than the 15 bits a width nibble holds.
 void setStyleIndexBits(SwfStream& stream, std::size_t fills, std::size_t lines);
+// The same without the check, before reading an edge list: the list keeps the widths the file
+// gives where they differ from these.
+void presetStyleIndexBits(SwfStream& stream, std::size_t fills, std::size_t lines);
 
 } // namespace libswf

@@ -81,6 +81,11 @@ void setStyleIndexBits(SwfStream& stream, std::size_t fills, std::size_t lines) 
     stream.numLineBits = static_cast<std::uint8_t>(lineBits);
 }
 
+void presetStyleIndexBits(SwfStream& stream, std::size_t fills, std::size_t lines) {
+    stream.numFillBits = static_cast<std::uint8_t>(styleIndexBits(fills));
+    stream.numLineBits = static_cast<std::uint8_t>(styleIndexBits(lines));
+}
+
 // ---- gradients ------------------------------------------------------------------------------
 
 void SwfGradientRecord::read(SwfIStream& is) {
