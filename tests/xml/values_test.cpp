@@ -29,6 +29,37 @@ TEST(Values, FloatsPrintWithNineSignificantDigits) {
     EXPECT_EQ(formatNumber(-42), "-42");
 }
 
+// Every 16.16 term a movie can hold comes back exactly: floats hold them up to 256, larger
+// ones with a fraction are printed with every digit. Typed text is read as a float unless it
+// names a 16.16 value exactly.
+TEST(Values, MatrixTermsKeepEveryBitOfTheirField) {
+    pugi::xml_document doc;
+    pugi::xml_node parent = doc.append_child("P");
+    libswf::SwfMatrix m;
+    m.hasScale = m.hasRotate = true;
+    m.scaleX = -(2046.0 + 1.0 / 65536);        // -134086657 / 65536: beyond the 24 bits of a float
+    m.scaleY = 6553.0 / 65536.0;               // a float holds it: printed with 9 digits
+    m.rotateSkew0 = 32767.0 + 65535.0 / 65536; // the largest term
+    m.rotateSkew1 = 300.5;
+    const pugi::xml_node element = appendMatrix(parent, "Matrix", m);
+    const pugi::xml_node scale = element.child("Scale");
+    EXPECT_STREQ(scale.attribute("ScaleX").value(), "-2046.000015258789");
+    EXPECT_STREQ(scale.attribute("ScaleY").value(), "0.0999908447");
+    EXPECT_STREQ(element.child("Rotate").attribute("RotateSkew0").value(), "32767.99998474121");
+    EXPECT_STREQ(element.child("Rotate").attribute("RotateSkew1").value(), "300.5");
+    const libswf::SwfMatrix back = readMatrix(element);
+    EXPECT_EQ(back.scaleX, m.scaleX);
+    EXPECT_EQ(back.scaleY, m.scaleY);
+    EXPECT_EQ(back.rotateSkew0, m.rotateSkew0);
+    EXPECT_EQ(back.rotateSkew1, m.rotateSkew1);
+
+    pugi::xml_document typed;
+    typed.load_string("<Matrix><Scale ScaleX=\"0.1\" ScaleY=\"1000.00001\" /></Matrix>");
+    const libswf::SwfMatrix read = readMatrix(typed.first_child());
+    EXPECT_EQ(read.scaleX, static_cast<double>(0.1f));
+    EXPECT_EQ(read.scaleY, static_cast<double>(1000.00001f));
+}
+
 TEST(Values, ColoursArePackedLowercaseHex) {
     EXPECT_EQ(formatColor(libswf::SwfColor(255, 0, 0, 0)), "ff000000");
     EXPECT_EQ(formatColor(libswf::SwfColor(0, 0, 0, 0)), "0");

@@ -162,13 +162,32 @@ libswf::SwfRect readRect(const pugi::xml_node& element) {
 
 namespace {
 
-// The dialect's terms are floats: the text is read as one, so that the text we print for a
-// term gives back exactly that term.
+// The dialect's terms are floats, printed with 9 digits, which give back exactly the float
+// they came from. A float holds every term of a movie exactly up to 256; beyond it, a term
+// with a fraction is printed with all the digits of its exact value, so that no bit of the
+// 16.16 field is lost.
+void setMatrixTerm(pugi::xml_node& node, const char* name, double value) {
+    const auto single = static_cast<float>(value);
+    if (static_cast<double>(single) == value || !std::isfinite(value)) {
+        setFloat(node, name, single);
+        return;
+    }
+    char buffer[40];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
+    *result.ptr = 0;
+    node.append_attribute(name).set_value(buffer);
+}
+
+// Text that names a point of the 16.16 grid exactly is taken as that point; other text is
+// read as a float, so that the 9-digit text of a float term gives back that term.
 bool readFloatInto(const pugi::xml_node& node, std::string_view name, double& target) {
     float value = 0;
     if (!readNumber(node, name, value))
         return false;
-    target = value;
+    double exact = 0;
+    readNumber(node, name, exact);
+    const double steps = exact * 65536.0;
+    target = std::isfinite(steps) && steps == std::trunc(steps) ? exact : value;
     return true;
 }
 
@@ -183,13 +202,13 @@ pugi::xml_node appendMatrix(pugi::xml_node& parent, const char* name,
     // The dialect shows the terms as floats.
     if (matrix.hasScale) {
         pugi::xml_node scale = element.append_child("Scale");
-        setFloat(scale, "ScaleX", static_cast<float>(matrix.scaleX));
-        setFloat(scale, "ScaleY", static_cast<float>(matrix.scaleY));
+        setMatrixTerm(scale, "ScaleX", matrix.scaleX);
+        setMatrixTerm(scale, "ScaleY", matrix.scaleY);
     }
     if (matrix.hasRotate) {
         pugi::xml_node rotate = element.append_child("Rotate");
-        setFloat(rotate, "RotateSkew0", static_cast<float>(matrix.rotateSkew0));
-        setFloat(rotate, "RotateSkew1", static_cast<float>(matrix.rotateSkew1));
+        setMatrixTerm(rotate, "RotateSkew0", matrix.rotateSkew0);
+        setMatrixTerm(rotate, "RotateSkew1", matrix.rotateSkew1);
     }
     return element;
 }
