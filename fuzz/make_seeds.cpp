@@ -10,6 +10,7 @@
 #include "libswf/bitmaps.h"
 #include "libswf/compress.h"
 #include "libswf/control.h"
+#include "libswf/display.h"
 #include "libswf/exception.h"
 #include "libswf/morph.h"
 #include "libswf/movie.h"
@@ -559,6 +560,75 @@ void makeSoundSeeds() {
     save("sound.swf", written(movie));
 }
 
+void makeDisplaySeeds() {
+    // PlaceObject2 with every field and clip actions in each event-word width: version 4 keeps
+    // only the flag, version 5 has 16-bit words, version 6 and later 32-bit words and key codes.
+    for (std::uint8_t version : {4, 5, 6}) {
+        SwfMovie movie(false, version, 5500, 4000, 12.0f);
+        auto place = std::make_unique<SwfTagPlaceObject2>();
+        place->move = place->hasCharacter = place->hasMatrix = place->hasColorTransform = true;
+        place->hasRatio = place->hasName = place->hasClipDepth = place->hasClipActions = true;
+        place->depth = 1, place->characterId = 1, place->ratio = 2, place->clipDepth = 3;
+        place->name.text = "mc";
+        place->matrix.hasScale = true, place->matrix.scaleX = 2.0;
+        place->colorTransform.hasAdd = true, place->colorTransform.addA = -1;
+        for (std::uint32_t events : {0x0001u, 0x8400u, 0x7ffffu}) {
+            if ((version < 6 && events > 0xffff) || version < 5)
+                continue;
+            auto action = std::make_unique<SwfClipAction>();
+            action->events = events;
+            action->keyCode = 13;
+            action->actions.push_back(std::make_unique<SwfAction>(0x07));
+            action->actions.push_back(std::make_unique<SwfAction>(0x00));
+            place->clipActions.push_back(std::move(action));
+        }
+        movie.tags.append(std::move(place));
+        movie.tags.append(showFrame());
+        save("display-v" + std::to_string(version) + ".swf", written(movie));
+    }
+    // PlaceObject3 with every flag, every filter and the late fields.
+    SwfMovie movie(false, 10, 5500, 4000, 12.0f);
+    for (std::uint8_t extended : {0x00, 0x04, 0x7f}) {
+        auto place = std::make_unique<SwfTagPlaceObject3>();
+        place->flags = extended ? 0xff : 0x02;
+        place->extendedFlags = extended;
+        place->depth = extended, place->characterId = 1, place->className.text = "a.B";
+        place->blendMode = 14;
+        place->hasBitmapCache = place->hasVisible = place->hasBackgroundColor = extended == 0x7f;
+        place->bitmapCache = 1, place->backgroundColor = 0x80ff0000;
+        for (std::uint8_t id = 0; id < 8; ++id) {
+            auto filter = SwfFilter::create(id);
+            if (auto* gradient = dynamic_cast<SwfGradientFilter*>(filter.get()))
+                gradient->colors = {0xff0000ff, 0xffffffff}, gradient->ratios = {0, 255};
+            if (auto* convolution = dynamic_cast<SwfConvolutionFilter*>(filter.get()))
+                convolution->matrixX = convolution->matrixY = 3,
+                convolution->matrix.assign(9, 1.0f), convolution->flags = 0x03;
+            place->filters.filters.push_back(std::make_shared<SwfFilter>(id, filter));
+        }
+        auto action = std::make_unique<SwfClipAction>();
+        action->events = SwfClipAction::KeyPress | SwfClipAction::Construct;
+        action->keyCode = 65;
+        action->actions.push_back(std::make_unique<SwfAction>(0x00));
+        place->clipActions.push_back(std::move(action));
+        movie.tags.append(std::move(place));
+    }
+    movie.tags.append(showFrame());
+    save("display-place3.swf", written(movie));
+}
+
+// Fonts: every font tag, in a version 5 movie (narrow codes) and a version 8 movie (wide
+// codes, layout with kerning, wide offsets, a font without offset table, alignment zones).
+std::unique_ptr<SwfShapeRecords> fontGlyph(std::int32_t dx) {
+    auto glyph = std::make_unique<SwfShapeRecords>();
+    auto change = std::make_unique<SwfStyleChange>();
+    change->move = true, change->moveDX = 20, change->moveDY = -20;
+    change->setFill1 = true, change->fill1 = 1;
+    glyph->push_back(std::move(change));
+    glyph->push_back(std::make_unique<SwfLine>(dx, 0));
+    glyph->push_back(std::make_unique<SwfCurve>(10, 10, -10, 10));
+    return glyph;
+}
+
 void makeSeeds() {
     {
         SwfMovie movie(false, 10, 5500, 4000, 24.0f);
@@ -713,6 +783,7 @@ void makeSeeds() {
     makeActionSeeds();
     makeBitmapSeeds();
     makeSoundSeeds();
+    makeDisplaySeeds();
     makeShapeSeeds();
 }
 

@@ -6,6 +6,7 @@
 #include "libswf/actions.h"
 #include "libswf/bitmaps.h"
 #include "libswf/control.h"
+#include "libswf/display.h"
 #include "libswf/morph.h"
 #include "libswf/shapes.h"
 #include "libswf/sound.h"
@@ -53,7 +54,7 @@ constexpr SwfTagInfo kTags[] = {
     {22, "DefineShape2", true, true, &create<SwfTagDefineShape2>},
     {23, "DefineButtonCxform", false, true, nullptr},
     {24, "Protect", false, false, &create<SwfTagProtect>},
-    {26, "PlaceObject2", false, false, nullptr},
+    {26, "PlaceObject2", false, false, &create<SwfTagPlaceObject2>},
     {28, "RemoveObject2", false, false, &create<SwfTagRemoveObject2>},
     {32, "DefineShape3", true, true, &create<SwfTagDefineShape3>},
     {33, "DefineText2", true, true, nullptr},
@@ -77,7 +78,7 @@ constexpr SwfTagInfo kTags[] = {
     {65, "ScriptLimits", false, false, &create<SwfTagScriptLimits>},
     {66, "SetTabIndex", false, false, &create<SwfTagSetTabIndex>},
     {69, "FileAttributes", false, false, &create<SwfTagFileAttributes>},
-    {70, "PlaceObject3", false, false, nullptr},
+    {70, "PlaceObject3", false, false, &create<SwfTagPlaceObject3>},
     {71, "ImportAssets2", false, false, &create<SwfTagImportAssets2>},
     {73, "DefineFontAlignZones", false, true, nullptr},
     {74, "CSMTextSettings", false, false, nullptr},

@@ -13,7 +13,7 @@ const std::array<const SwfXmlTagCodec*, 1024>& codecsByCode() {
     static const std::array<const SwfXmlTagCodec*, 1024> table = [] {
         std::array<const SwfXmlTagCodec*, 1024> t{};
         for (auto family : {frameCodecs(), controlCodecs(), actionCodecs(), shapeCodecs(),
-                            morphCodecs(), bitmapCodecs(), soundCodecs()})
+                            morphCodecs(), bitmapCodecs(), soundCodecs(), displayCodecs()})
             for (const SwfXmlTagCodec& codec : family)
                 t[codec.code] = &codec;
         return t;
