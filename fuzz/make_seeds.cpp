@@ -8,6 +8,7 @@
 // fails the build instead of quietly starving the fuzzer.
 #include "libswf/actions.h"
 #include "libswf/bitmaps.h"
+#include "libswf/buttons.h"
 #include "libswf/compress.h"
 #include "libswf/control.h"
 #include "libswf/display.h"
@@ -560,6 +561,68 @@ void makeSoundSeeds() {
     save("sound.swf", written(movie));
 }
 
+void makeButtonSeeds() {
+    SwfMovie movie(false, 9, 5500, 4000, 12.0f);
+    auto first = std::make_unique<SwfTagDefineButton>();
+    first->id = 1;
+    for (std::uint8_t flags : {0x00, 0xff}) {
+        auto record = std::make_unique<SwfButtonRecord>();
+        record->stateUp = record->hitTest = flags != 0;
+        record->hasFilterList = record->hasBlendMode = flags != 0;
+        record->reserved = flags & SwfButtonRecord::ReservedBits;
+        record->characterId = 2;
+        record->matrix.hasScale = flags != 0;
+        first->records.push_back(std::move(record));
+    }
+    first->actions.push_back(std::make_unique<SwfAction>(0x06));
+    first->actions.push_back(std::make_unique<SwfAction>(0x00));
+    movie.tags.append(std::move(first));
+    auto bare = std::make_unique<SwfTagDefineButton>();
+    bare->id = 3;
+    movie.tags.append(std::move(bare));
+    auto cxform = std::make_unique<SwfTagDefineButtonCxform>();
+    cxform->buttonId = 1;
+    cxform->colorTransform.hasMult = cxform->colorTransform.hasAdd = true;
+    cxform->colorTransform.mulR = 128;
+    cxform->colorTransform.addB = -5;
+    movie.tags.append(std::move(cxform));
+    auto sound = std::make_unique<SwfTagDefineButtonSound>();
+    sound->buttonId = 1;
+    sound->soundIds = {0, 4, 5, 0};
+    sound->soundInfos[1].flags = 0x3f;
+    sound->soundInfos[1].envelopes = {{0, 32768, 0}};
+    movie.tags.append(std::move(sound));
+    auto second = std::make_unique<SwfTagDefineButton2>();
+    second->id = 6;
+    second->trackAsMenu = true;
+    second->reserved = 0x80;
+    auto record = std::make_unique<SwfButtonRecord>();
+    record->stateDown = record->hasFilterList = record->hasBlendMode = true;
+    record->blendMode = 3;
+    record->colorTransform.hasAdd = true;
+    record->colorTransform.addA = -1;
+    auto blur = std::make_shared<SwfBlurFilter>();
+    blur->blurX = 0x50000;
+    blur->flags = 0x08;
+    record->filters.filters.push_back(std::make_shared<SwfFilter>(SwfFilter::Blur, blur));
+    second->records.push_back(std::move(record));
+    for (std::uint16_t key : {0, 13, 65}) {
+        auto action = std::make_unique<SwfButtonAction>();
+        action->conditions = key == 0 ? SwfButtonAction::Press : 0x1ff;
+        action->keyCode = key;
+        action->actions.push_back(std::make_unique<SwfAction>(0x07));
+        action->actions.push_back(std::make_unique<SwfAction>(0x00));
+        second->conditionActions.push_back(std::move(action));
+    }
+    movie.tags.append(std::move(second));
+    auto plain = std::make_unique<SwfTagDefineButton2>();
+    plain->id = 7;
+    plain->records.push_back(std::make_unique<SwfButtonRecord>());
+    movie.tags.append(std::move(plain));
+    movie.tags.append(showFrame());
+    save("buttons.swf", written(movie));
+}
+
 void makeDisplaySeeds() {
     // PlaceObject2 with every field and clip actions in each event-word width: version 4 keeps
     // only the flag, version 5 has 16-bit words, version 6 and later 32-bit words and key codes.
@@ -784,6 +847,7 @@ void makeSeeds() {
     makeBitmapSeeds();
     makeSoundSeeds();
     makeDisplaySeeds();
+    makeButtonSeeds();
     makeShapeSeeds();
 }
 

@@ -5,6 +5,7 @@
 
 #include "libswf/actions.h"
 #include "libswf/bitmaps.h"
+#include "libswf/buttons.h"
 #include "libswf/control.h"
 #include "libswf/display.h"
 #include "libswf/morph.h"
@@ -37,7 +38,7 @@ constexpr SwfTagInfo kTags[] = {
     {4, "PlaceObject", false, false, &create<SwfTagPlaceObject>},
     {5, "RemoveObject", false, false, &create<SwfTagRemoveObject>},
     {6, "DefineBits", true, true, &create<SwfTagDefineBits>},
-    {7, "DefineButton", true, true, nullptr},
+    {7, "DefineButton", true, true, &create<SwfTagDefineButton>},
     {8, "JPEGTables", false, false, &create<SwfTagJPEGTables>},
     {9, "SetBackgroundColor", false, false, &create<SwfTagSetBackgroundColor>},
     {10, "DefineFont", true, true, nullptr},
@@ -46,19 +47,19 @@ constexpr SwfTagInfo kTags[] = {
     {13, "DefineFontInfo", false, true, nullptr},
     {14, "DefineSound", true, true, &create<SwfTagDefineSound>},
     {15, "StartSound", false, false, &create<SwfTagStartSound>},
-    {17, "DefineButtonSound", false, true, nullptr},
+    {17, "DefineButtonSound", false, true, &create<SwfTagDefineButtonSound>},
     {18, "SoundStreamHead", false, false, &create<SwfTagSoundStreamHead>},
     {19, "SoundStreamBlock", false, false, &create<SwfTagSoundStreamBlock>},
     {20, "DefineBitsLossless", true, true, &create<SwfTagDefineBitsLossless>},
     {21, "DefineBitsJPEG2", true, true, &create<SwfTagDefineBitsJPEG2>},
     {22, "DefineShape2", true, true, &create<SwfTagDefineShape2>},
-    {23, "DefineButtonCxform", false, true, nullptr},
+    {23, "DefineButtonCxform", false, true, &create<SwfTagDefineButtonCxform>},
     {24, "Protect", false, false, &create<SwfTagProtect>},
     {26, "PlaceObject2", false, false, &create<SwfTagPlaceObject2>},
     {28, "RemoveObject2", false, false, &create<SwfTagRemoveObject2>},
     {32, "DefineShape3", true, true, &create<SwfTagDefineShape3>},
     {33, "DefineText2", true, true, nullptr},
-    {34, "DefineButton2", true, true, nullptr},
+    {34, "DefineButton2", true, true, &create<SwfTagDefineButton2>},
     {35, "DefineBitsJPEG3", true, true, &create<SwfTagDefineBitsJPEG3>},
     {36, "DefineBitsLossless2", true, true, &create<SwfTagDefineBitsLossless2>},
     {37, "DefineEditText", true, true, nullptr},
