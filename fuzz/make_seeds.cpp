@@ -17,6 +17,7 @@
 #include "libswf/movie.h"
 #include "libswf/shapes.h"
 #include "libswf/sound.h"
+#include "libswf/text.h"
 #include "libswf/utils.h"
 
 #include <algorithm>
@@ -561,6 +562,62 @@ void makeSoundSeeds() {
     save("sound.swf", written(movie));
 }
 
+void makeTextSeeds() {
+    SwfMovie movie(false, 10, 5500, 4000, 12.0f);
+    for (bool alpha : {false, true}) {
+        std::unique_ptr<SwfTagDefineTextBase> text;
+        if (alpha)
+            text = std::make_unique<SwfTagDefineText2>();
+        else
+            text = std::make_unique<SwfTagDefineText>();
+        text->id = alpha ? 2 : 1;
+        text->bounds = SwfRect(0, -200, 1000, 40);
+        text->matrix.translateX = 20;
+        auto styled = std::make_unique<SwfTextRecord>();
+        styled->flags = 0x8f;
+        styled->fontId = 9;
+        styled->color = SwfColor(1, 2, 3, 4);
+        styled->xOffset = -20;
+        styled->yOffset = 200;
+        styled->textHeight = 240;
+        styled->glyphs = {{0, 100}, {70000, -8}};
+        text->records.push_back(std::move(styled));
+        auto reserved = std::make_unique<SwfTextRecord>();
+        reserved->flags = 0xf0;
+        text->records.push_back(std::move(reserved));
+        movie.tags.append(std::move(text));
+    }
+    auto full = std::make_unique<SwfTagDefineEditText>();
+    full->id = 3;
+    full->bounds = SwfRect(0, 0, 2000, 400);
+    full->hasText = full->wordWrap = full->multiline = full->password = full->readOnly = true;
+    full->hasTextColor = full->hasMaxLength = full->hasFont = full->hasFontClass = true;
+    full->autoSize = full->hasLayout = full->noSelect = full->border = full->wasStatic = true;
+    full->html = full->useOutlines = true;
+    full->fontId = 9;
+    full->fontHeight = 240;
+    full->fontClass.text = "Font";
+    full->textColor = SwfColor(0, 0, 0xff, 0x80);
+    full->maxLength = 10;
+    full->align = 5;
+    full->leading = -2;
+    full->variableName.text = "v";
+    full->initialText.text = "<p>hi</p>";
+    movie.tags.append(std::move(full));
+    auto bare = std::make_unique<SwfTagDefineEditText>();
+    bare->id = 4;
+    movie.tags.append(std::move(bare));
+    auto settings = std::make_unique<SwfTagCSMTextSettings>();
+    settings->textId = 1;
+    settings->flags = 0x57;
+    settings->thickness = 0x3f800000;
+    settings->sharpness = 0x7fc00000;
+    settings->reserved = 1;
+    movie.tags.append(std::move(settings));
+    movie.tags.append(showFrame());
+    save("text.swf", written(movie));
+}
+
 void makeButtonSeeds() {
     SwfMovie movie(false, 9, 5500, 4000, 12.0f);
     auto first = std::make_unique<SwfTagDefineButton>();
@@ -848,6 +905,7 @@ void makeSeeds() {
     makeSoundSeeds();
     makeDisplaySeeds();
     makeButtonSeeds();
+    makeTextSeeds();
     makeShapeSeeds();
 }
 

@@ -11,6 +11,7 @@
 #include "libswf/morph.h"
 #include "libswf/shapes.h"
 #include "libswf/sound.h"
+#include "libswf/text.h"
 
 #include <array>
 
@@ -42,7 +43,7 @@ constexpr SwfTagInfo kTags[] = {
     {8, "JPEGTables", false, false, &create<SwfTagJPEGTables>},
     {9, "SetBackgroundColor", false, false, &create<SwfTagSetBackgroundColor>},
     {10, "DefineFont", true, true, nullptr},
-    {11, "DefineText", true, true, nullptr},
+    {11, "DefineText", true, true, &create<SwfTagDefineText>},
     {12, "DoAction", false, false, &create<SwfTagDoAction>},
     {13, "DefineFontInfo", false, true, nullptr},
     {14, "DefineSound", true, true, &create<SwfTagDefineSound>},
@@ -58,11 +59,11 @@ constexpr SwfTagInfo kTags[] = {
     {26, "PlaceObject2", false, false, &create<SwfTagPlaceObject2>},
     {28, "RemoveObject2", false, false, &create<SwfTagRemoveObject2>},
     {32, "DefineShape3", true, true, &create<SwfTagDefineShape3>},
-    {33, "DefineText2", true, true, nullptr},
+    {33, "DefineText2", true, true, &create<SwfTagDefineText2>},
     {34, "DefineButton2", true, true, &create<SwfTagDefineButton2>},
     {35, "DefineBitsJPEG3", true, true, &create<SwfTagDefineBitsJPEG3>},
     {36, "DefineBitsLossless2", true, true, &create<SwfTagDefineBitsLossless2>},
-    {37, "DefineEditText", true, true, nullptr},
+    {37, "DefineEditText", true, true, &create<SwfTagDefineEditText>},
     {39, "DefineSprite", true, true, &create<SwfTagDefineSprite>},
     {43, "FrameLabel", false, false, &create<SwfTagFrameLabel>},
     {45, "SoundStreamHead2", false, false, &create<SwfTagSoundStreamHead2>},
@@ -82,7 +83,7 @@ constexpr SwfTagInfo kTags[] = {
     {70, "PlaceObject3", false, false, &create<SwfTagPlaceObject3>},
     {71, "ImportAssets2", false, false, &create<SwfTagImportAssets2>},
     {73, "DefineFontAlignZones", false, true, nullptr},
-    {74, "CSMTextSettings", false, false, nullptr},
+    {74, "CSMTextSettings", false, false, &create<SwfTagCSMTextSettings>},
     {75, "DefineFont3", true, true, nullptr},
     {76, "SymbolClass", false, false, &create<SwfTagSymbolClass>},
     {77, "Metadata", false, false, &create<SwfTagMetadata>},

@@ -14,7 +14,7 @@ const std::array<const SwfXmlTagCodec*, 1024>& codecsByCode() {
         std::array<const SwfXmlTagCodec*, 1024> t{};
         for (auto family :
              {frameCodecs(), controlCodecs(), actionCodecs(), shapeCodecs(), morphCodecs(),
-              bitmapCodecs(), soundCodecs(), buttonCodecs(), displayCodecs()})
+              bitmapCodecs(), soundCodecs(), textCodecs(), buttonCodecs(), displayCodecs()})
             for (const SwfXmlTagCodec& codec : family)
                 t[codec.code] = &codec;
         return t;

@@ -1,0 +1,235 @@
+// Times both conversions of the XML dialect on a generated text-heavy movie and measures the
+// peak memory of a process doing each one.
+//
+//   bench_text [--glyphs N] [--runs N] [--keep DIR]
+//
+// The movie holds about N glyph entries (default 2,000,000) in DefineText and DefineText2 tags
+// of a few dozen records each, every record changing some of font, colour and offsets, with an
+// edit field and its anti-aliasing settings after every tenth text. Each measurement runs in a
+// forked process of its own, so that its peak resident set is the conversion's alone; the
+// movie compiled from the XML must equal the original byte for byte.
+//
+// Targets: >= 2,000,000 glyph entries per second each way; peak memory <= 2.5x the XML text.
+#include "bench_util.h"
+
+#include "libswf/movie.h"
+#include "libswf/text.h"
+#include "libswf/utils.h"
+#include "swfxml/convert.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace libswf;
+
+namespace {
+
+using bench::inChild;
+using bench::Values;
+
+// splitmix64: the same movie on every platform.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : m_state(seed) {}
+    std::uint64_t next() {
+        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    std::uint32_t below(std::uint32_t n) { return static_cast<std::uint32_t>(next() % n); }
+
+private:
+    std::uint64_t m_state;
+};
+
+std::unique_ptr<SwfTextRecord> makeRecord(Random& random, std::size_t count) {
+    auto record = std::make_unique<SwfTextRecord>();
+    record->flags = static_cast<std::uint8_t>(SwfTextRecord::TextRecordType | random.below(16));
+    record->fontId = static_cast<std::uint16_t>(1 + random.below(4));
+    record->textHeight = static_cast<std::uint16_t>(200 + random.below(400));
+    const auto c = static_cast<std::uint32_t>(random.next());
+    record->color = SwfColor(static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
+                             static_cast<std::uint8_t>(c >> 16), 0xff);
+    record->xOffset = static_cast<std::int16_t>(random.below(4000)) - 2000;
+    record->yOffset = static_cast<std::int16_t>(random.below(4000));
+    for (std::size_t i = 0; i < count; ++i)
+        record->glyphs.push_back(
+            {random.below(300), static_cast<std::int32_t>(random.below(600)) - 40});
+    return record;
+}
+
+// The whole movie, uncompressed; counts the glyph entries it holds.
+SwfBuffer makeMovie(std::size_t wanted, std::size_t& glyphs) {
+    Random random(20240608);
+    SwfMovie movie(false, 10, 11000, 8000, 24.0f);
+    glyphs = 0;
+    std::uint16_t id = 1;
+    for (unsigned n = 0; glyphs < wanted; ++n) {
+        std::unique_ptr<SwfTagDefineTextBase> text;
+        if (random.below(2))
+            text = std::make_unique<SwfTagDefineText2>();
+        else
+            text = std::make_unique<SwfTagDefineText>();
+        text->id = id++;
+        text->bounds = SwfRect(-200, -400, 20000, 4000);
+        text->matrix.translateX = static_cast<std::int32_t>(random.below(10000));
+        const std::size_t records = 10 + random.below(40);
+        for (std::size_t i = 0; i < records && glyphs < wanted; ++i) {
+            const std::size_t count = std::min<std::size_t>(wanted - glyphs, 1 + random.below(60));
+            text->records.push_back(makeRecord(random, count));
+            glyphs += count;
+        }
+        movie.tags.append(std::move(text));
+        if (n % 10 == 0) {
+            auto edit = std::make_unique<SwfTagDefineEditText>();
+            edit->id = id++;
+            edit->bounds = SwfRect(0, 0, 4000, 800);
+            edit->hasFont = edit->hasTextColor = edit->hasLayout = edit->hasText = true;
+            edit->fontId = 1, edit->fontHeight = 240, edit->leading = -2;
+            edit->variableName.text = "field" + std::to_string(n);
+            edit->initialText.text = "<p align=\"left\">Some text of a field</p>";
+            movie.tags.append(std::move(edit));
+            auto settings = std::make_unique<SwfTagCSMTextSettings>();
+            settings->textId = static_cast<std::uint16_t>(id - 1);
+            settings->flags = 0x48;
+            settings->thickness = 0x3f800000;
+            movie.tags.append(std::move(settings));
+        }
+        movie.tags.append(std::make_unique<SwfTagShowFrame>());
+    }
+    return movie.write();
+}
+
+double peak() {
+    return static_cast<double>(bench::peakRssBytes());
+}
+
+Values swfToXml(const std::string& swfPath, const std::string& xmlPath) {
+    std::string text;
+    double seconds = 0;
+    {
+        const SwfMappedFile file(swfPath);
+        swfxml::SwfXmlWriter ctx;
+        seconds = bench::timeOnce([&] {
+            if (!swfxml::convertSwfBytesToXml(ctx, file.span(), text))
+                throw std::runtime_error(ctx.failure.describe());
+        });
+    }
+    const double rss = peak();
+    SwfUtils::WriteWholeFile(xmlPath, text.size(),
+                             reinterpret_cast<const std::uint8_t*>(text.data()));
+    return {{"seconds", seconds}, {"peak_rss", rss}, {"bytes", static_cast<double>(text.size())}};
+}
+
+Values xmlToSwf(const std::string& xmlPath, const std::string& swfPath) {
+    SwfBuffer swf;
+    double seconds = 0;
+    {
+        const SwfMappedFile file(xmlPath);
+        const std::string_view text(reinterpret_cast<const char*>(file.span().data()),
+                                    file.span().size());
+        swfxml::SwfXmlReader ctx;
+        seconds = bench::timeOnce([&] {
+            if (!swfxml::convertXmlToSwfBytes(ctx, text, swf, false))
+                throw std::runtime_error(ctx.failure.describe());
+        });
+    }
+    const double rss = peak();
+    const SwfMappedFile original(swfPath);
+    const bool same = bench::sameBytes(original.span(), swf.span());
+    return {{"seconds", seconds}, {"peak_rss", rss}, {"same", same ? 1.0 : 0.0}};
+}
+
+int run(std::size_t wanted, int runs, const std::filesystem::path& folder) {
+    const std::string swfPath = (folder / "text.bench.swf").string();
+    const std::string xmlPath = (folder / "text.bench.xml").string();
+    const Values made = inChild([&] {
+        std::size_t glyphs = 0;
+        const SwfBuffer swf = makeMovie(wanted, glyphs);
+        SwfUtils::WriteWholeFile(swfPath, swf.size(), swf.data());
+        return Values{{"glyphs", static_cast<double>(glyphs)},
+                      {"bytes", static_cast<double>(swf.size())}};
+    });
+    Values toXml, toSwf;
+    for (int i = 0; i < runs; ++i) {
+        const Values x = inChild([&] { return swfToXml(swfPath, xmlPath); });
+        const Values s = inChild([&] { return xmlToSwf(xmlPath, swfPath); });
+        if (i == 0 || x.at("seconds") < toXml.at("seconds"))
+            toXml = x;
+        if (i == 0 || s.at("seconds") < toSwf.at("seconds"))
+            toSwf = s;
+    }
+
+    const double glyphs = made.at("glyphs");
+    const double xml = toXml.at("bytes");
+    const double toXmlRate = glyphs / toXml.at("seconds");
+    const double toSwfRate = glyphs / toSwf.at("seconds");
+    const double toXmlPeak = toXml.at("peak_rss") / xml;
+    const double toSwfPeak = toSwf.at("peak_rss") / xml;
+    const bool same = toSwf.at("same") != 0;
+    std::printf("text movie: %.0f glyph entries, SWF %.2f MB, XML %.2f MB; best of %d runs, each "
+                "in a fresh process\n",
+                glyphs, bench::mb(static_cast<std::uint64_t>(made.at("bytes"))),
+                bench::mb(static_cast<std::uint64_t>(xml)), runs);
+    std::printf("  %-8s %9s %14s %10s %12s\n", "", "convert", "glyphs/s", "peak MB", "peak / XML");
+    std::printf("  %-8s %7.0fms %14.0f %10.1f %11.2fx\n", "SWF>XML", toXml.at("seconds") * 1e3,
+                toXmlRate, bench::mb(static_cast<std::uint64_t>(toXml.at("peak_rss"))), toXmlPeak);
+    std::printf("  %-8s %7.0fms %14.0f %10.1f %11.2fx\n", "XML>SWF", toSwf.at("seconds") * 1e3,
+                toSwfRate, bench::mb(static_cast<std::uint64_t>(toSwf.at("peak_rss"))), toSwfPeak);
+    std::printf("  round trip: %s\n", same ? "same bytes" : "DIFFERENT BYTES");
+    const bool rateMet = toXmlRate >= 2e6 && toSwfRate >= 2e6;
+    const bool memoryMet = toXmlPeak <= 2.5 && toSwfPeak <= 2.5;
+    std::printf("  targets:\n  >= 2,000,000 glyph entries/s each way: %s\n"
+                "  peak memory <= 2.5x the XML text: %s\n",
+                rateMet ? "met" : "MISSED", memoryMet ? "met" : "MISSED");
+    std::printf("#text glyphs=%.0f xml_bytes=%.0f to_xml_rate=%.0f to_swf_rate=%.0f "
+                "to_xml_peak=%.2f to_swf_peak=%.2f roundtrip=%s\n",
+                glyphs, xml, toXmlRate, toSwfRate, toXmlPeak, toSwfPeak, same ? "ok" : "FAILED");
+    return same && rateMet && memoryMet ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::size_t glyphs = 2000000;
+    int runs = 3;
+    std::filesystem::path keep;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--glyphs" && i + 1 < argc) {
+            glyphs = std::strtoull(argv[++i], nullptr, 10);
+        } else if (arg == "--runs" && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else if (arg == "--keep" && i + 1 < argc) {
+            keep = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: bench_text [--glyphs N] [--runs N] [--keep DIR]\n");
+            return 2;
+        }
+    }
+    try {
+        if (!keep.empty())
+            return run(glyphs, runs, keep);
+        char pattern[] = "/tmp/bench_text.XXXXXX";
+        if (!::mkdtemp(pattern))
+            throw std::runtime_error("cannot make a scratch folder");
+        struct Scratch {
+            std::filesystem::path path;
+            ~Scratch() {
+                std::error_code ignored;
+                std::filesystem::remove_all(path, ignored);
+            }
+        } scratch{pattern};
+        return run(glyphs, runs, scratch.path);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_text: %s\n", e.what());
+        return 1;
+    }
+}
