@@ -13,6 +13,7 @@
 #include "libswf/control.h"
 #include "libswf/display.h"
 #include "libswf/exception.h"
+#include "libswf/fonts.h"
 #include "libswf/morph.h"
 #include "libswf/movie.h"
 #include "libswf/shapes.h"
@@ -749,6 +750,70 @@ std::unique_ptr<SwfShapeRecords> fontGlyph(std::int32_t dx) {
     return glyph;
 }
 
+void makeFontSeeds() {
+    {
+        SwfMovie movie(false, 5, 5500, 4000, 12.0f);
+        auto font = std::make_unique<SwfTagDefineFont>();
+        font->id = 1;
+        font->glyphs.push_back(fontGlyph(100));
+        font->glyphs.push_back(std::make_unique<SwfShapeRecords>());
+        movie.tags.append(std::move(font));
+        auto info = std::make_unique<SwfTagDefineFontInfo>();
+        info->fontId = 1, info->fontName.name.text = "Arial";
+        info->ansi = info->bold = info->smallText = true, info->reserved = 0x40;
+        info->codeTable = {65, 66};
+        movie.tags.append(std::move(info));
+        auto font2 = std::make_unique<SwfTagDefineFont2>();
+        font2->id = 2, font2->bold = font2->italic = true, font2->languageCode = 1;
+        font2->fontName.name.text = "Ab";
+        font2->glyphs.push_back(fontGlyph(-300));
+        font2->codeTable = {65};
+        font2->ascent = 800, font2->advanceTable = {512};
+        font2->boundsTable.push_back(std::make_unique<SwfRect>(0, -700, 500, 0));
+        font2->kerningTable.push_back(std::make_unique<SwfKerningRecord>(65, 66, -5));
+        movie.tags.append(std::move(font2));
+        movie.tags.append(showFrame());
+        save("fonts5.swf", written(movie));
+    }
+    SwfMovie movie(false, 8, 5500, 4000, 12.0f);
+    auto font3 = std::make_unique<SwfTagDefineFont3>();
+    font3->id = 1, font3->wideCodes = font3->wideOffsets = font3->shiftJIS = true;
+    font3->fontName.name.text = "F", font3->fontName.terminated = true;
+    font3->glyphs.push_back(fontGlyph(40));
+    font3->glyphs.push_back(std::make_unique<SwfShapeRecords>());
+    font3->codeTable = {65, 9786};
+    font3->ascent = 800, font3->descent = 200, font3->leading = 10;
+    font3->advanceTable = {512, -1};
+    font3->boundsTable.push_back(std::make_unique<SwfRect>(0, -700, 500, 0));
+    font3->boundsTable.push_back(std::make_unique<SwfRect>());
+    font3->kerningTable.push_back(std::make_unique<SwfKerningRecord>(65, 9786, -30));
+    movie.tags.append(std::move(font3));
+    auto zones = std::make_unique<SwfTagDefineFontAlignZones>();
+    zones->fontId = 1, zones->csm = 0x41;
+    SwfZoneRecord& first = zones->zoneTable.emplace_back();
+    first.mask = SwfZoneRecord::MaskX | SwfZoneRecord::MaskY;
+    first.zoneData.push_back({0x3c00, 0x4800});
+    first.zoneData.push_back({0x1234, 0x7fff});
+    zones->zoneTable.emplace_back().mask = 0x80;
+    movie.tags.append(std::move(zones));
+    auto name = std::make_unique<SwfTagDefineFontName>();
+    name->id = 1, name->name.text = "Vera", name->copyright.text = "(c) x";
+    movie.tags.append(std::move(name));
+    auto info2 = std::make_unique<SwfTagDefineFontInfo2>();
+    info2->fontId = 1, info2->fontName.name.text = "Ming", info2->languageCode = 2;
+    info2->italic = info2->bold = true, info2->reserved = 0x10, info2->codeTable = {0x4e00};
+    movie.tags.append(std::move(info2));
+    auto bare = std::make_unique<SwfTagDefineFont2>();
+    bare->id = 2, bare->noOffsetTable = true;
+    movie.tags.append(std::move(bare));
+    auto font4 = std::make_unique<SwfTagDefineFont4>();
+    font4->id = 3, font4->bold = font4->hasFontData = true, font4->reserved = 0x80;
+    font4->fontName.text = "Sans", font4->fontData = {0x00, 0x01, 0x00, 0x00};
+    movie.tags.append(std::move(font4));
+    movie.tags.append(showFrame());
+    save("fonts8.swf", written(movie));
+}
+
 void makeSeeds() {
     {
         SwfMovie movie(false, 10, 5500, 4000, 24.0f);
@@ -903,6 +968,7 @@ void makeSeeds() {
     makeActionSeeds();
     makeBitmapSeeds();
     makeSoundSeeds();
+    makeFontSeeds();
     makeDisplaySeeds();
     makeButtonSeeds();
     makeTextSeeds();

@@ -8,6 +8,7 @@
 #include "libswf/buttons.h"
 #include "libswf/control.h"
 #include "libswf/display.h"
+#include "libswf/fonts.h"
 #include "libswf/morph.h"
 #include "libswf/shapes.h"
 #include "libswf/sound.h"
@@ -42,10 +43,10 @@ constexpr SwfTagInfo kTags[] = {
     {7, "DefineButton", true, true, &create<SwfTagDefineButton>},
     {8, "JPEGTables", false, false, &create<SwfTagJPEGTables>},
     {9, "SetBackgroundColor", false, false, &create<SwfTagSetBackgroundColor>},
-    {10, "DefineFont", true, true, nullptr},
+    {10, "DefineFont", true, true, &create<SwfTagDefineFont>},
     {11, "DefineText", true, true, &create<SwfTagDefineText>},
     {12, "DoAction", false, false, &create<SwfTagDoAction>},
-    {13, "DefineFontInfo", false, true, nullptr},
+    {13, "DefineFontInfo", false, true, &create<SwfTagDefineFontInfo>},
     {14, "DefineSound", true, true, &create<SwfTagDefineSound>},
     {15, "StartSound", false, false, &create<SwfTagStartSound>},
     {17, "DefineButtonSound", false, true, &create<SwfTagDefineButtonSound>},
@@ -68,23 +69,23 @@ constexpr SwfTagInfo kTags[] = {
     {43, "FrameLabel", false, false, &create<SwfTagFrameLabel>},
     {45, "SoundStreamHead2", false, false, &create<SwfTagSoundStreamHead2>},
     {46, "DefineMorphShape", true, true, &create<SwfTagDefineMorphShape>},
-    {48, "DefineFont2", true, true, nullptr},
+    {48, "DefineFont2", true, true, &create<SwfTagDefineFont2>},
     {56, "ExportAssets", false, false, &create<SwfTagExportAssets>},
     {57, "ImportAssets", false, false, &create<SwfTagImportAssets>},
     {58, "EnableDebugger", false, false, &create<SwfTagEnableDebugger>},
     {59, "DoInitAction", false, false, &create<SwfTagDoInitAction>},
     {60, "DefineVideoStream", true, true, &create<SwfTagDefineVideoStream>},
     {61, "VideoFrame", false, false, &create<SwfTagVideoFrame>},
-    {62, "DefineFontInfo2", false, true, nullptr},
+    {62, "DefineFontInfo2", false, true, &create<SwfTagDefineFontInfo2>},
     {64, "EnableDebugger2", false, false, &create<SwfTagEnableDebugger2>},
     {65, "ScriptLimits", false, false, &create<SwfTagScriptLimits>},
     {66, "SetTabIndex", false, false, &create<SwfTagSetTabIndex>},
     {69, "FileAttributes", false, false, &create<SwfTagFileAttributes>},
     {70, "PlaceObject3", false, false, &create<SwfTagPlaceObject3>},
     {71, "ImportAssets2", false, false, &create<SwfTagImportAssets2>},
-    {73, "DefineFontAlignZones", false, true, nullptr},
+    {73, "DefineFontAlignZones", false, true, &create<SwfTagDefineFontAlignZones>},
     {74, "CSMTextSettings", false, false, &create<SwfTagCSMTextSettings>},
-    {75, "DefineFont3", true, true, nullptr},
+    {75, "DefineFont3", true, true, &create<SwfTagDefineFont3>},
     {76, "SymbolClass", false, false, &create<SwfTagSymbolClass>},
     {77, "Metadata", false, false, &create<SwfTagMetadata>},
     {78, "DefineScalingGrid", true, true, &create<SwfTagDefineScalingGrid>},
@@ -93,10 +94,10 @@ constexpr SwfTagInfo kTags[] = {
     {84, "DefineMorphShape2", true, true, &create<SwfTagDefineMorphShape2>},
     {86, "DefineSceneAndFrameLabelData", true, true, &create<SwfTagDefineSceneAndFrameLabelData>},
     {87, "DefineBinaryData", true, true, &create<SwfTagDefineBinaryData>},
-    {88, "DefineFontName", true, true, nullptr},
+    {88, "DefineFontName", true, true, &create<SwfTagDefineFontName>},
     {89, "StartSound2", false, false, &create<SwfTagStartSound2>},
     {90, "DefineBitsJPEG4", true, false, &create<SwfTagDefineBitsJPEG4>},
-    {91, "DefineFont4", true, false, nullptr},
+    {91, "DefineFont4", true, false, &create<SwfTagDefineFont4>},
 };
 
 // Rows indexed by the 10-bit tag code, built once on first use.

@@ -38,6 +38,7 @@ std::span<const SwfXmlTagCodec> morphCodecs();   // DefineMorphShape, DefineMorp
 std::span<const SwfXmlTagCodec> actionCodecs();  // DoAction, DoInitAction
 std::span<const SwfXmlTagCodec> bitmapCodecs();  // JPEGTables and the DefineBits tags
 std::span<const SwfXmlTagCodec> soundCodecs();   // sound and video tags
+std::span<const SwfXmlTagCodec> fontCodecs();    // the font tags
 std::span<const SwfXmlTagCodec> textCodecs();    // static text, edit text, CSMTextSettings
 std::span<const SwfXmlTagCodec> buttonCodecs();  // the four button tags
 std::span<const SwfXmlTagCodec> displayCodecs(); // PlaceObject2, PlaceObject3

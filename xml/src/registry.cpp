@@ -14,7 +14,8 @@ const std::array<const SwfXmlTagCodec*, 1024>& codecsByCode() {
         std::array<const SwfXmlTagCodec*, 1024> t{};
         for (auto family :
              {frameCodecs(), controlCodecs(), actionCodecs(), shapeCodecs(), morphCodecs(),
-              bitmapCodecs(), soundCodecs(), textCodecs(), buttonCodecs(), displayCodecs()})
+              bitmapCodecs(), soundCodecs(), textCodecs(), buttonCodecs(), fontCodecs(),
+              displayCodecs()})
             for (const SwfXmlTagCodec& codec : family)
                 t[codec.code] = &codec;
         return t;
