@@ -220,21 +220,21 @@ const CodecVector kButtonVectors[] = {
             "        <BitsField SyncStop=\"true\" SyncNoMultiple=\"false\" />\n"
             "        <SoundEnvelope Pos44=\"44100\" LeftLevel=\"32768\" RightLevel=\"0\" />\n"
             "    </SoundInfoPress>\n</DefineButtonSound>\n"},
-    {.name = "DefineButtonSoundInfoWithoutFlagsGainsAnEmptyEnvelopeThroughXml",
+    {.name = "DefineButtonSoundInfoWithoutFlagsComesBackWithoutEnvelope",
      .version = 4,
      .make = build<SwfTagDefineButtonSound>([](auto& t) {
          t.buttonId = 2;
          t.soundIds = {0, 7, 0, 8};
      }),
      .body = hex("02 00 00 00 07 00 00 00 00 08 00 00"),
-     .xml = "<DefineButtonSound ButtonId=\"2\" SoundIdRollOut=\"0\" SoundIdRollOver=\"7\" "
-            "SoundIdPress=\"0\" SoundIdRelease=\"8\">\n"
-            "    <SoundInfoRollOver>\n"
-            "        <BitsField SyncStop=\"false\" SyncNoMultiple=\"false\" />\n"
-            "    </SoundInfoRollOver>\n    <SoundInfoRelease>\n"
-            "        <BitsField SyncStop=\"false\" SyncNoMultiple=\"false\" />\n"
-            "    </SoundInfoRelease>\n</DefineButtonSound>\n",
-     .fromXml = hex("02 00 00 00 07 00 08 00 00 00 08 00 08 00")},
+     .xml =
+         "<DefineButtonSound ButtonId=\"2\" SoundIdRollOut=\"0\" SoundIdRollOver=\"7\" "
+         "SoundIdPress=\"0\" SoundIdRelease=\"8\">\n"
+         "    <SoundInfoRollOver>\n"
+         "        <BitsField SyncStop=\"false\" SyncNoMultiple=\"false\" HasEnvelope=\"false\" />\n"
+         "    </SoundInfoRollOver>\n    <SoundInfoRelease>\n"
+         "        <BitsField SyncStop=\"false\" SyncNoMultiple=\"false\" HasEnvelope=\"false\" />\n"
+         "    </SoundInfoRelease>\n</DefineButtonSound>\n"},
 };
 
 class ButtonCodecs : public CodecVectorTest {};

@@ -53,15 +53,15 @@ const CodecVector kSoundVectors[] = {
      .xml = "<DefineSound SoundId=\"3\" SoundFormat=\"15\" SoundRate=\"22050Hz\" "
             "SoundSize=\"8Bit\" SoundType=\"Stereo\" SoundSampleCount=\"4294967295\">\n"
             "    <SoundData><![CDATA[\n            ]]></SoundData>\n</DefineSound>\n"},
-    {.name = "StartSoundSyncStopAloneGainsAnEmptyEnvelopeThroughXml",
+    {.name = "StartSoundWithoutEnvelopeSaysSoAndComesBackWithout",
      .version = 6,
      .make = build<SwfTagStartSound>(
          [](auto& t) { t.soundId = 3, t.info.flags = SwfSoundInfo::SyncStop; }),
      .body = hex("03 00 20"),
-     .xml = "<StartSound SoundId=\"3\">\n    <SoundInfo>\n"
-            "        <BitsField SyncStop=\"true\" SyncNoMultiple=\"false\" />\n"
-            "    </SoundInfo>\n</StartSound>\n",
-     .fromXml = hex("03 00 28 00")},
+     .xml =
+         "<StartSound SoundId=\"3\">\n    <SoundInfo>\n"
+         "        <BitsField SyncStop=\"true\" SyncNoMultiple=\"false\" HasEnvelope=\"false\" />\n"
+         "    </SoundInfo>\n</StartSound>\n"},
     {.name = "StartSoundEveryField",
      .version = 6,
      .make = build<SwfTagStartSound>([](auto& t) {
@@ -77,7 +77,7 @@ const CodecVector kSoundVectors[] = {
             "        <SoundEnvelope Pos44=\"0\" LeftLevel=\"32768\" RightLevel=\"0\" />\n"
             "        <SoundEnvelope Pos44=\"44100\" LeftLevel=\"0\" RightLevel=\"32768\" />\n"
             "    </SoundInfo>\n</StartSound>\n"},
-    {.name = "StartSoundFlagsDecideTheFieldsAndBitsWithoutMeaningStayBinary",
+    {.name = "StartSoundFlagsDecideTheFieldsAndBitsWithoutMeaningAreReserved",
      .version = 6,
      .make = build<SwfTagStartSound>([](auto& t) {
          t.soundId = 1, t.info.flags = 0xc0 | SwfSoundInfo::HasLoops;
@@ -85,9 +85,9 @@ const CodecVector kSoundVectors[] = {
      }),
      .body = hex("01 00 c4 02 00"),
      .xml = "<StartSound SoundId=\"1\">\n    <SoundInfo LoopCount=\"2\">\n"
-            "        <BitsField SyncStop=\"false\" SyncNoMultiple=\"false\" />\n"
-            "    </SoundInfo>\n</StartSound>\n",
-     .fromXml = hex("01 00 0c 02 00 00")},
+            "        <BitsField SyncStop=\"false\" SyncNoMultiple=\"false\" HasEnvelope=\"false\" "
+            "Reserved=\"3\" />\n"
+            "    </SoundInfo>\n</StartSound>\n"},
     {.name = "StartSound2",
      .version = 9,
      .make = build<SwfTagStartSound2>([](auto& t) {
@@ -195,6 +195,17 @@ const XmlInputVector kSoundXmlInputs[] = {
      .xml = "<SoundStreamBlock><StreamSoundData>AQID</StreamSoundData></SoundStreamBlock>"
             "<SoundStreamBlock />",
      .tags = concat({tag(19, hex("01 02 03"), true), tag(19, {}, true)})},
+    // Written by hand, a record has an envelope unless it says otherwise; given points are
+    // never dropped.
+    {.name = "SoundInfoHasAnEnvelopeUnlessItSaysOtherwise",
+     .version = 6,
+     .xml = "<StartSound SoundId=\"3\"><SoundInfo><BitsField SyncStop=\"true\" /></SoundInfo>"
+            "</StartSound><StartSound SoundId=\"3\"><SoundInfo><BitsField HasEnvelope=\"FALSE\" "
+            "Reserved=\"6\" /></SoundInfo></StartSound><StartSound SoundId=\"3\"><SoundInfo>"
+            "<BitsField HasEnvelope=\"false\" /><SoundEnvelope Pos44=\"1\" /></SoundInfo>"
+            "</StartSound>",
+     .tags = concat({tag(15, hex("03 00 28 00")), tag(15, hex("03 00 80")),
+                     tag(15, hex("03 00 08 01 01 00 00 00 00 00 00 00"))})},
     {.name = "SoundInfoIsTheFirstChildWhateverItsName",
      .version = 6,
      .xml = "<StartSound SoundId=\"4\" /><StartSound SoundId=\"4\"><Info LoopCount=\"2\">"

@@ -229,6 +229,9 @@ constexpr SwfXmlTagCodec kSoundCodecs[] = {
 
 } // namespace
 
+// The two top bits of the flags byte have no meaning; movies that set them keep them.
+constexpr std::uint8_t kReservedFlags = 0xc0;
+
 pugi::xml_node appendSoundInfo(pugi::xml_node& parent, const char* name, const SwfSoundInfo& info) {
     pugi::xml_node element = parent.append_child(name);
     if (info.flags & SwfSoundInfo::HasInPoint)
@@ -240,6 +243,12 @@ pugi::xml_node appendSoundInfo(pugi::xml_node& parent, const char* name, const S
     pugi::xml_node bits = element.append_child("BitsField");
     setBool(bits, "SyncStop", (info.flags & SwfSoundInfo::SyncStop) != 0);
     setBool(bits, "SyncNoMultiple", (info.flags & SwfSoundInfo::SyncNoMultiple) != 0);
+    // The reader gives every record an envelope; a record that had none says so, so that
+    // it comes back without the point count.
+    if (!(info.flags & SwfSoundInfo::HasEnvelope))
+        setBool(bits, "HasEnvelope", false);
+    if (info.flags & kReservedFlags)
+        setNumber(bits, "Reserved", info.flags >> 6);
     if (info.flags & SwfSoundInfo::HasEnvelope)
         for (const SwfSoundEnvelope& point : info.envelopes) {
             pugi::xml_node child = element.append_child("SoundEnvelope");
@@ -268,10 +277,17 @@ void readSoundInfo(const pugi::xml_node& element, SwfSoundInfo& info) {
         on = false;
         if (readBool(bits, "SyncNoMultiple", on) && on)
             info.flags |= SwfSoundInfo::SyncNoMultiple;
+        unsigned reserved = 0;
+        if (readNumber(bits, "Reserved", reserved))
+            info.flags |= static_cast<std::uint8_t>((reserved & 3) << 6);
+        on = true;
+        if (readBool(bits, "HasEnvelope", on) && !on)
+            info.flags &= static_cast<std::uint8_t>(~SwfSoundInfo::HasEnvelope);
     }
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element || !namesEqual(child.name(), "SoundEnvelope"))
             continue;
+        info.flags |= SwfSoundInfo::HasEnvelope; // points are never dropped
         SwfSoundEnvelope& point = info.envelopes.emplace_back();
         readNumber(child, "Pos44", point.pos44);
         readNumber(child, "LeftLevel", point.leftLevel);
