@@ -127,6 +127,27 @@ const CodecVector kShapeVectors[] = {
             "        <StyleChange>\n            <SetFill1 Index=\"1\" />\n"
             "            <SetLine Index=\"0\" />\n        </StyleChange>\n"
             "    </Edges>\n</DefineShape2>\n"},
+    // Wider fields than the values need come back as they were: -4 in 4 bits rather than 3.
+    {.name = "EdgeAndMoveWidthsTheFileGaveAreKept",
+     .version = 1,
+     .make = build<SwfTagDefineShape>([](auto& t) {
+         t.id = 3;
+         SwfStyleChange& move = addChange(t.records);
+         move.move = true, move.moveDX = 1, move.moveDY = -1, move.givenMoveBits = 4;
+         add<SwfLine>(t.records, -4, 0);
+         static_cast<SwfLine&>(*t.records.back()).givenBits = 4;
+         add<SwfCurve>(t.records, 1, 1, -1, -1);
+         static_cast<SwfCurve&>(*t.records.back()).givenBits = 5;
+     }),
+     .body = concat(
+         {hex("03 00 10 00 00 00"), bits("0001 0001  0 00001 00100 0001 1111  11 0010 0 0 1100  "
+                                         "10 0011 00001 00001 11111 11111  000000")}),
+     .xml = "<DefineShape ShapeId=\"3\">\n    <Bounds " + kZeroRect +
+            "    <FillStyles />\n    <LineStyles />\n    <Edges>\n        <StyleChange>\n"
+            "            <Move DX=\"1\" DY=\"-1\" MoveBits=\"4\" />\n        </StyleChange>\n"
+            "        <Line DX=\"-4\" DY=\"0\" NumBits=\"4\" />\n"
+            "        <Curve CDX=\"1\" CDY=\"1\" ADX=\"-1\" ADY=\"-1\" NumBits=\"5\" />\n"
+            "    </Edges>\n</DefineShape>\n"},
     {.name = "EveryRecordKind",
      .version = 1,
      .make = build<SwfTagDefineShape>([](auto& t) {
@@ -384,6 +405,17 @@ const XmlInputVector kShapeXmlInputs[] = {
             "<SetFill0 Index=\"2\" /></StyleChange></Edges></DefineShape>",
      .tags = tag(2, concat({hex("01 00 10 00 02 00 00 00 00 00 00 00 00 00"),
                             bits("0010 0001  0 00010 10  000000")}))},
+    // Edited values that no longer fit the widths given are written in the fewest bits; a
+    // width beyond its field is not taken.
+    {.name = "EdgeWidthsThatNoLongerHoldTheirValuesGiveWay",
+     .version = 1,
+     .xml = "<DefineShape ShapeId=\"1\"><Bounds /><FillStyles /><LineStyles /><Edges>"
+            "<StyleChange><Move DX=\"8\" DY=\"0\" MoveBits=\"2\" /></StyleChange>"
+            "<Line DX=\"8\" DY=\"0\" NumBits=\"3\" /><Line DX=\"1\" DY=\"0\" NumBits=\"18\" />"
+            "</Edges></DefineShape>",
+     .tags = tag(2, concat({hex("01 00 10 00 00 00"),
+                            bits("0001 0001  0 00001 00101 01000 00000  11 0011 0 0 01000  "
+                                 "11 0000 0 0 01  000000")}))},
     {.name = "AnEmptyStyleChangeDoesNotEndTheShapeAndALoneDYIsVertical",
      .version = 1,
      .xml = "<DefineShape ShapeId=\"1\"><Bounds /><FillStyles /><LineStyles /><Edges>"

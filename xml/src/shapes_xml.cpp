@@ -260,6 +260,19 @@ void appendGivenWidths(pugi::xml_node& element, const SwfIndexWidths& widths) {
         setNumber(element, "LineBits", widths.line);
 }
 
+// The width of an edge's or a move's values, when the file gave one of its own.
+void appendGivenBits(pugi::xml_node& element, const char* name, std::uint8_t bits) {
+    if (bits != SwfIndexWidths::NotGiven)
+        setNumber(element, name, bits);
+}
+
+void readGivenBits(const pugi::xml_node& element, std::string_view name, unsigned most,
+                   std::uint8_t& bits) {
+    unsigned value = 0;
+    if (readNumber(element, name, value) && value <= most)
+        bits = static_cast<std::uint8_t>(value);
+}
+
 // Widths beyond the 4 bits of their field are not taken.
 void readGivenWidths(const pugi::xml_node& element, SwfIndexWidths& widths) {
     unsigned value = 0;
@@ -278,6 +291,7 @@ std::unique_ptr<SwfStyleChange> readStyleChange(const pugi::xml_node& element, b
             change->move = true;
             readNumber(c, "DX", change->moveDX);
             readNumber(c, "DY", change->moveDY);
+            readGivenBits(c, "MoveBits", 31, change->givenMoveBits);
         } else if (namesEqual(name, "SetFill0")) {
             change->setFill0 = true;
             change->fill0 = readIndex(c);
@@ -471,6 +485,7 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
             pugi::xml_node e = element.append_child("Line");
             setNumber(e, "DX", line.dx);
             setNumber(e, "DY", line.dy);
+            appendGivenBits(e, "NumBits", line.givenBits);
             break;
         }
         case SwfShapeRecord::Kind::Curve: {
@@ -480,6 +495,7 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
             setNumber(e, "CDY", curve.cdy);
             setNumber(e, "ADX", curve.adx);
             setNumber(e, "ADY", curve.ady);
+            appendGivenBits(e, "NumBits", curve.givenBits);
             break;
         }
         case SwfShapeRecord::Kind::StyleChange: {
@@ -489,6 +505,7 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
                 pugi::xml_node move = e.append_child("Move");
                 setNumber(move, "DX", change.moveDX);
                 setNumber(move, "DY", change.moveDY);
+                appendGivenBits(move, "MoveBits", change.givenMoveBits);
             }
             if (change.setFill0)
                 appendIndex(e, "SetFill0", change.fill0);
@@ -516,6 +533,7 @@ void readShapeRecords(const pugi::xml_node& element, SwfShapeRecords& records, b
             auto line = std::make_unique<SwfLine>();
             readNumber(c, "DX", line->dx);
             readNumber(c, "DY", line->dy);
+            readGivenBits(c, "NumBits", 17, line->givenBits);
             records.push_back(std::move(line));
         } else if (namesEqual(name, "Curve")) {
             auto curve = std::make_unique<SwfCurve>();
@@ -523,6 +541,7 @@ void readShapeRecords(const pugi::xml_node& element, SwfShapeRecords& records, b
             readNumber(c, "CDY", curve->cdy);
             readNumber(c, "ADX", curve->adx);
             readNumber(c, "ADY", curve->ady);
+            readGivenBits(c, "NumBits", 17, curve->givenBits);
             records.push_back(std::move(curve));
         } else if (namesEqual(name, "StyleChange")) {
             records.push_back(readStyleChange(c, lineStyles2));

@@ -248,6 +248,17 @@ struct SwfStyleCounts {
     std::size_t lines = 0;
 };
 
+// Field widths as a file gave them. Other tools often write widths other than the fewest
+// bits the values need (0 for the indices of an empty style array, wider edge deltas);
+// keeping them lets such shapes come back byte for byte. A given width is used on writing
+// only while every value it covers fits in it, so an edited shape never comes out
+// unreadable. These are the style index widths; edges and moves keep one width each.
+struct SwfIndexWidths {
+    static constexpr std::uint8_t NotGiven = 0xFF;
+    std::uint8_t fill = NotGiven;
+    std::uint8_t line = NotGiven;
+};
+
 // One record of an edge list: a straight edge, a curved edge or a style change.
 class SwfShapeRecord : public SwfStruct {
 public:
@@ -278,6 +289,7 @@ public:
 
     std::int32_t dx = 0;
     std::int32_t dy = 0;
+    std::uint8_t givenBits = SwfIndexWidths::NotGiven; // NumBits the file gave, see above
 
     std::uint64_t sizeInBits(SwfStream& ctx, SwfStyleCounts& inForce,
                              std::uint64_t bits) const override;
@@ -295,6 +307,7 @@ public:
     std::int32_t cdy = 0;
     std::int32_t adx = 0;
     std::int32_t ady = 0;
+    std::uint8_t givenBits = SwfIndexWidths::NotGiven; // NumBits the file gave
 
     std::uint64_t sizeInBits(SwfStream& ctx, SwfStyleCounts& inForce,
                              std::uint64_t bits) const override;
@@ -303,16 +316,6 @@ public:
 
 // Moves the pen, picks styles by index (0 = none, n = the n-th of the arrays in force) and
 // may bring new style arrays.
-// Style index widths as a file gave them. Other tools often write widths other than the
-// fewest bits the style arrays need (0 for an empty array, or wider fields); keeping them
-// lets such shapes come back byte for byte. A given width is used on writing only while
-// every index it covers fits in it, so an edited shape never comes out unreadable.
-struct SwfIndexWidths {
-    static constexpr std::uint8_t NotGiven = 0xFF;
-    std::uint8_t fill = NotGiven;
-    std::uint8_t line = NotGiven;
-};
-
 class SwfStyleChange : public SwfShapeRecord {
 public:
     SwfStyleChange() : SwfShapeRecord(Kind::StyleChange) {}
@@ -324,6 +327,7 @@ public:
     bool move = false;
     std::int32_t moveDX = 0; // the pen's new position relative to the shape origin
     std::int32_t moveDY = 0;
+    std::uint8_t givenMoveBits = SwfIndexWidths::NotGiven; // MoveBits the file gave
     std::uint16_t fill0 = 0;
     std::uint16_t fill1 = 0;
     std::uint16_t line = 0;

@@ -54,6 +54,39 @@ unsigned moveBits(std::int32_t dx, std::int32_t dy) {
     return dx == 0 && dy == 0 ? 0 : std::max(signedBits(dx), signedBits(dy));
 }
 
+bool fitsSigned(std::int32_t v, unsigned bits) {
+    if (bits == 0)
+        return v == 0;
+    if (bits >= 32)
+        return true;
+    const std::int64_t half = std::int64_t{1} << (bits - 1);
+    return v >= -half && v < half;
+}
+
+// The width a file gave for a record's values while it still holds them all and fits the
+// record's width field, else the fewest bits.
+unsigned recordBits(std::uint8_t given, unsigned least, unsigned most, unsigned rule,
+                    std::initializer_list<std::int32_t> list) {
+    if (given == SwfIndexWidths::NotGiven || given < least || given > most)
+        return rule;
+    for (const std::int32_t v : list)
+        if (!fitsSigned(v, given))
+            return rule;
+    return given;
+}
+
+unsigned lineWidth(const SwfLine& line) {
+    return recordBits(line.givenBits, 2, 17, lineBits(line.dx, line.dy), {line.dx, line.dy});
+}
+
+unsigned curveWidth(const SwfCurve& c) {
+    return recordBits(c.givenBits, 2, 17, curveBits(c), {c.cdx, c.cdy, c.adx, c.ady});
+}
+
+unsigned moveWidth(const SwfStyleChange& c) {
+    return recordBits(c.givenMoveBits, 0, 31, moveBits(c.moveDX, c.moveDY), {c.moveDX, c.moveDY});
+}
+
 [[noreturn]] void edgeTooWide(unsigned bits, const char* what, const std::string& values) {
     throwOutOfRange(std::string(what) + " " + values + " needs " + std::to_string(bits) +
                     " bits per value, more than the 17 an edge record holds (deltas from "
@@ -117,14 +150,14 @@ std::uint8_t givenWidth(unsigned read, unsigned rule) {
 // ---- records --------------------------------------------------------------------------------
 
 std::uint64_t SwfLine::sizeInBits(SwfStream&, SwfStyleCounts&, std::uint64_t bits) const {
-    const unsigned n = lineBits(dx, dy);
+    const unsigned n = lineWidth(*this);
     if (n > kMaxEdgeBits)
         edgeTooWide(n, "a straight edge", values({dx, dy}));
     return bits + (dx != 0 && dy != 0 ? 7 + 2 * n : 8 + n);
 }
 
 void SwfLine::write(SwfOStream& os) const {
-    const unsigned n = lineBits(dx, dy);
+    const unsigned n = lineWidth(*this);
     // Edge flag, straight flag, NumBits - 2, then the general-line flag.
     const std::uint32_t head = 0x3u << 5 | (n - 2) << 1;
     if (dx != 0 && dy != 0) {
@@ -141,14 +174,14 @@ void SwfLine::write(SwfOStream& os) const {
 }
 
 std::uint64_t SwfCurve::sizeInBits(SwfStream&, SwfStyleCounts&, std::uint64_t bits) const {
-    const unsigned n = curveBits(*this);
+    const unsigned n = curveWidth(*this);
     if (n > kMaxEdgeBits)
         edgeTooWide(n, "a curved edge", values({cdx, cdy, adx, ady}));
     return bits + 6 + 4 * n;
 }
 
 void SwfCurve::write(SwfOStream& os) const {
-    const unsigned n = curveBits(*this);
+    const unsigned n = curveWidth(*this);
     os.writeBits(6, 0x2u << 4 | (n - 2));
     os.writeBits(n, static_cast<std::uint32_t>(cdx));
     os.writeBits(n, static_cast<std::uint32_t>(cdy));
@@ -172,7 +205,7 @@ std::uint64_t SwfStyleChange::sizeInBits(SwfStream& ctx, SwfStyleCounts& inForce
                         "hold");
     std::uint64_t total = bits + 6;
     if (move) {
-        const unsigned n = moveBits(moveDX, moveDY);
+        const unsigned n = moveWidth(*this);
         if (n > kMaxMoveBits)
             throwOutOfRange("a move to " + values({moveDX, moveDY}) +
                             " needs 32 bits per coordinate, more than the 31 a move holds");
@@ -217,7 +250,7 @@ void SwfStyleChange::write(SwfOStream& os, unsigned fillBits, unsigned lineBits)
                static_cast<std::uint32_t>(setFill1) << 2 |
                static_cast<std::uint32_t>(setFill0) << 1 | static_cast<std::uint32_t>(move));
     if (move) {
-        const unsigned n = moveBits(moveDX, moveDY);
+        const unsigned n = moveWidth(*this);
         os.writeBits(5, n);
         os.writeBits(n, static_cast<std::uint32_t>(moveDX));
         os.writeBits(n, static_cast<std::uint32_t>(moveDY));
@@ -271,6 +304,7 @@ void SwfShapeRecords::read(SwfIStream& is) {
                 const unsigned n = is.readBits(5);
                 change->moveDX = is.readSignedBits(n);
                 change->moveDY = is.readSignedBits(n);
+                change->givenMoveBits = givenWidth(n, moveBits(change->moveDX, change->moveDY));
             }
             if (change->setFill0)
                 change->fill0 = static_cast<std::uint16_t>(is.readBits(is.numFillBits));
@@ -301,6 +335,7 @@ void SwfShapeRecords::read(SwfIStream& is) {
             } else {
                 line->dx = is.readSignedBits(n);
             }
+            line->givenBits = givenWidth(n, lineBits(line->dx, line->dy));
             push_back(std::move(line));
         } else {
             const unsigned n = is.readBits(4) + 2;
@@ -309,6 +344,7 @@ void SwfShapeRecords::read(SwfIStream& is) {
             curve->cdy = is.readSignedBits(n);
             curve->adx = is.readSignedBits(n);
             curve->ady = is.readSignedBits(n);
+            curve->givenBits = givenWidth(n, curveBits(*curve));
             push_back(std::move(curve));
         }
     }
