@@ -151,12 +151,37 @@ SwfTagDefineTextBase::SwfTagDefineTextBase(std::uint16_t code, bool alpha, SwfIS
     matrix.read(is);
     is.glyphBits = is.readU8();
     is.advanceBits = is.readU8();
+    const std::uint8_t glyphBits = is.glyphBits;
+    const std::uint8_t advanceBits = is.advanceBits;
     AlphaScope colours(is, m_alpha);
     records.read(is);
+    std::uint8_t leastGlyph = 0, leastAdvance = 0;
+    records.fieldWidths(leastGlyph, leastAdvance);
+    givenGlyphBits = glyphBits == leastGlyph ? NotGiven : glyphBits;
+    givenAdvanceBits = advanceBits == leastAdvance ? NotGiven : advanceBits;
+}
+
+void SwfTagDefineTextBase::widths(std::uint8_t& glyphBits, std::uint8_t& advanceBits) const {
+    records.fieldWidths(glyphBits, advanceBits);
+    bool glyphFits = givenGlyphBits <= 32;
+    bool advanceFits = givenAdvanceBits <= 32;
+    for (const auto& record : records)
+        for (const SwfGlyphEntry& glyph : record->glyphs) {
+            glyphFits = glyphFits && (givenGlyphBits >= 32 || glyph.index >> givenGlyphBits == 0);
+            const std::int64_t half =
+                givenAdvanceBits == 0 ? 0 : std::int64_t{1} << (givenAdvanceBits - 1);
+            advanceFits = advanceFits &&
+                          (givenAdvanceBits == 0 ? glyph.advance == 0
+                                                 : glyph.advance >= -half && glyph.advance < half);
+        }
+    if (glyphFits)
+        glyphBits = givenGlyphBits;
+    if (advanceFits)
+        advanceBits = givenAdvanceBits;
 }
 
 std::uint32_t SwfTagDefineTextBase::bodySize(SwfSizeContext& ctx) {
-    records.fieldWidths(ctx.glyphBits, ctx.advanceBits);
+    widths(ctx.glyphBits, ctx.advanceBits);
     AlphaScope colours(ctx, m_alpha);
     return checkedLength(std::uint64_t{2} + bounds.computeSize(ctx) + matrix.computeSize(ctx) + 2 +
                              records.computeSize(ctx),
@@ -164,7 +189,7 @@ std::uint32_t SwfTagDefineTextBase::bodySize(SwfSizeContext& ctx) {
 }
 
 void SwfTagDefineTextBase::writeBody(SwfOStream& os) const {
-    records.fieldWidths(os.glyphBits, os.advanceBits);
+    widths(os.glyphBits, os.advanceBits);
     os.writeU16(id);
     bounds.write(os);
     matrix.write(os);

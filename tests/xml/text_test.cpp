@@ -1,6 +1,7 @@
 // Text tags: every form of static text, edit fields and anti-aliasing settings in one table
 // checked in all directions, the elements only XML can produce, what cannot be read or
 // written, and a movie of every tag through both conversions.
+#include "bit_strings.h"
 #include "codec_vectors.h"
 #include "libswf/exception.h"
 #include "libswf/text.h"
@@ -137,7 +138,23 @@ const CodecVector kTextVectors[] = {
             "    <TextRecords>\n        <TextRecord Type=\"true\">\n"
             "            <GlyphEntries />\n        </TextRecord>\n    </TextRecords>\n"
             "</DefineText>\n",
-     .readFrom = concat({hex("07 00"), kNoBounds, kIdentity, hex("04 09 80 00")})},
+     .readFrom = concat({hex("07 00"), kNoBounds, kIdentity, hex("01 02 80 00")})},
+    // Other tools write wider fields than the entries need; they come back as they were.
+    {.name = "GlyphWidthsTheMovieGaveAreKept",
+     .version = 8,
+     .make = build<SwfTagDefineText>([](auto& t) {
+         t.id = 7, t.givenGlyphBits = 4, t.givenAdvanceBits = 9;
+         t.records.push_back(record(0x80, {{5, -8}}));
+     }),
+     .body = concat({hex("07 00"), kNoBounds, kIdentity, hex("04 09 80 01"),
+                     bits("0101 111111000 000"), hex("00")}),
+     .xml = "<DefineText Id=\"7\" GlyphBits=\"4\" AdvanceBits=\"9\">\n" + kNoBoundsXml +
+            kIdentityXml +
+            "    <TextRecords>\n        <TextRecord Type=\"true\">\n"
+            "            <GlyphEntries>\n"
+            "                <GlyphEntry Index=\"5\" Advance=\"4294967288\" />\n"
+            "            </GlyphEntries>\n        </TextRecord>\n    </TextRecords>\n"
+            "</DefineText>\n"},
     {.name = "NoRecordsAtAll",
      .version = 8,
      .make = build<SwfTagDefineText2>([](auto& t) { t.id = 8; }),
@@ -228,6 +245,15 @@ const XmlInputVector kTextXmlInputs[] = {
      // 11 11, padded
      .tags = tag(11, concat({hex("02 00"), kNoBounds, kIdentity,
                              hex("02 02 88 00 00 0a 00 01 f0 81 ff ff 00 00")}))},
+    // An edit can leave a width given too narrow: the smallest width that holds the entries
+    // is written, and a width beyond 32 bits is not taken.
+    {.name = "GlyphWidthsThatNoLongerHoldTheEntriesGiveWay",
+     .version = 8,
+     .xml = "<DefineText Id=\"2\" GlyphBits=\"2\" AdvanceBits=\"40\"><Bounds /><Matrix />"
+            "<TextRecords><TextRecord><GlyphEntries><GlyphEntry Index=\"5\" Advance=\"1\" />"
+            "</GlyphEntries></TextRecord></TextRecords></DefineText>",
+     .tags = tag(11, concat({hex("02 00"), kNoBounds, kIdentity, hex("03 02 80 01"),
+                             bits("101 01 000"), hex("00")}))},
     {.name = "EditTextAlignAloneMakesNoLayoutBlock",
      .version = 6,
      .xml = "<DefineEditText Id=\"4\" Align=\"center\" VarName=\"a\" />",

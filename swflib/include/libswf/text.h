@@ -65,9 +65,16 @@ public:
 // DefineText and DefineText2 share their layout; only the colour form differs.
 class SwfTagDefineTextBase : public SwfDefinitionTag {
 public:
+    static constexpr std::uint8_t NotGiven = 0xFF;
+
     SwfRect bounds;
     SwfMatrix matrix;
     SwfTextRecords records;
+    // Glyph field widths a movie gave where they differ from the smallest ones (authoring
+    // tools often write wider fields, or 0 for a text without glyphs). They are written back
+    // while every entry still fits them, so such texts come back byte for byte.
+    std::uint8_t givenGlyphBits = NotGiven;
+    std::uint8_t givenAdvanceBits = NotGiven;
 
 protected:
     SwfTagDefineTextBase(std::uint16_t code, bool alpha) : SwfDefinitionTag(code), m_alpha(alpha) {}
@@ -77,6 +84,9 @@ protected:
     void writeBody(SwfOStream& os) const override;
 
 private:
+    // The widths to write: the given ones where every entry fits them, else the smallest.
+    void widths(std::uint8_t& glyphBits, std::uint8_t& advanceBits) const;
+
     bool m_alpha;
 };
 
