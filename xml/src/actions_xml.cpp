@@ -638,9 +638,17 @@ void readBody(const pugi::xml_node& list, SwfActions& target, unsigned depth) {
 
 // ---- tags -------------------------------------------------------------------------------
 
-void writeDoAction(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+// A tag without any action, not even End, has no list element: the reader gives a list
+// element an End, which would make the empty body grow by one byte.
+void appendTagActions(pugi::xml_node& element, const SwfActions& actions) {
+    if (actions.empty())
+        return;
     pugi::xml_node list = element.append_child("Actions");
-    writeActions(list, static_cast<const SwfTagDoAction&>(tag).actions, 2);
+    writeActions(list, actions, 2);
+}
+
+void writeDoAction(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+    appendTagActions(element, static_cast<const SwfTagDoAction&>(tag).actions);
 }
 
 // The first child element is the list; without one the tag has no actions at all.
@@ -658,8 +666,7 @@ std::unique_ptr<SwfTag> readDoAction(const pugi::xml_node& element, SwfXmlReader
 void writeDoInitAction(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
     const auto& init = static_cast<const SwfTagDoInitAction&>(tag);
     setNumber(element, "SpriteId", init.spriteId);
-    pugi::xml_node list = element.append_child("Actions");
-    writeActions(list, init.actions, 2);
+    appendTagActions(element, init.actions);
 }
 
 std::unique_ptr<SwfTag> readDoInitAction(const pugi::xml_node& element, SwfXmlReader&) {
