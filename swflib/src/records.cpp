@@ -32,13 +32,39 @@ void checkWidth(unsigned bits, unsigned maxBits, const char* what) {
                                                               std::to_string(maxBits) + " allowed");
 }
 
+bool fitsSigned(std::int32_t value, unsigned bits) {
+    if (bits == 0)
+        return value == 0;
+    if (bits >= 32)
+        return true;
+    const std::int64_t half = std::int64_t{1} << (bits - 1);
+    return value >= -half && value < half;
+}
+
+// The width a file gave while it fits its width field (at most `most`) and holds every value
+// of its field, else the fewest bits.
+unsigned pickWidth(std::uint8_t given, unsigned most, std::span<const std::int32_t> values,
+                   unsigned rule) {
+    if (given == NotGivenBits || given > most)
+        return rule;
+    for (const std::int32_t v : values)
+        if (!fitsSigned(v, given))
+            return rule;
+    return given;
+}
+
+// Keeps a width read from a file only where it differs from the fewest bits.
+std::uint8_t givenWidth(unsigned read, unsigned rule) {
+    return read == rule ? NotGivenBits : static_cast<std::uint8_t>(read);
+}
+
 } // namespace
 
 // ---- rectangle ------------------------------------------------------------------------------
 
 unsigned SwfRect::bitCount() const {
     const std::int32_t values[4] = {xmin, xmax, ymin, ymax};
-    const unsigned n = signedBitCount(values);
+    const unsigned n = pickWidth(givenBits, 31, values, signedBitCount(values));
     checkWidth(n, 31, "a rectangle");
     return n;
 }
@@ -50,6 +76,8 @@ void SwfRect::read(SwfIStream& is) {
     ymin = is.readSignedBits(n);
     ymax = is.readSignedBits(n);
     is.alignBits();
+    const std::int32_t values[4] = {xmin, xmax, ymin, ymax};
+    givenBits = givenWidth(n, signedBitCount(values));
 }
 
 std::uint32_t SwfRect::computeSize(const SwfStream&) const {
@@ -73,38 +101,47 @@ SwfMatrix::Fields SwfMatrix::fields() const {
     if (hasScale) {
         f.scale[0] = toFixed(scaleX, "a matrix scale");
         f.scale[1] = toFixed(scaleY, "a matrix scale");
-        f.scaleBits = pairBitCount(f.scale[0], f.scale[1]);
+        f.scaleBits = pickWidth(givenScaleBits, 31, f.scale, pairBitCount(f.scale[0], f.scale[1]));
         checkWidth(f.scaleBits, 31, "a matrix scale");
     }
     if (hasRotate) {
         f.rotate[0] = toFixed(rotateSkew0, "a matrix rotation");
         f.rotate[1] = toFixed(rotateSkew1, "a matrix rotation");
-        f.rotateBits = pairBitCount(f.rotate[0], f.rotate[1]);
+        f.rotateBits =
+            pickWidth(givenRotateBits, 31, f.rotate, pairBitCount(f.rotate[0], f.rotate[1]));
         checkWidth(f.rotateBits, 31, "a matrix rotation");
     }
     f.translate[0] = translateX;
     f.translate[1] = translateY;
-    f.translateBits = pairBitCount(f.translate[0], f.translate[1]);
+    f.translateBits = pickWidth(givenTranslateBits, 31, f.translate,
+                                pairBitCount(f.translate[0], f.translate[1]));
     checkWidth(f.translateBits, 31, "a matrix translation");
     return f;
 }
 
 void SwfMatrix::read(SwfIStream& is) {
+    // Reads a pair and the width it was given in.
+    auto pair = [&is](std::int32_t& a, std::int32_t& b) {
+        const unsigned n = is.readBits(5);
+        a = is.readSignedBits(n);
+        b = is.readSignedBits(n);
+        return givenWidth(n, pairBitCount(a, b));
+    };
+    std::int32_t first = 0, second = 0;
+    givenScaleBits = givenRotateBits = NotGivenBits;
     hasScale = is.readBits(1) != 0;
     if (hasScale) {
-        const unsigned n = is.readBits(5);
-        scaleX = is.readSignedBits(n) / 65536.0;
-        scaleY = is.readSignedBits(n) / 65536.0;
+        givenScaleBits = pair(first, second);
+        scaleX = first / 65536.0;
+        scaleY = second / 65536.0;
     }
     hasRotate = is.readBits(1) != 0;
     if (hasRotate) {
-        const unsigned n = is.readBits(5);
-        rotateSkew0 = is.readSignedBits(n) / 65536.0;
-        rotateSkew1 = is.readSignedBits(n) / 65536.0;
+        givenRotateBits = pair(first, second);
+        rotateSkew0 = first / 65536.0;
+        rotateSkew1 = second / 65536.0;
     }
-    const unsigned n = is.readBits(5);
-    translateX = is.readSignedBits(n);
-    translateY = is.readSignedBits(n);
+    givenTranslateBits = pair(translateX, translateY);
     is.alignBits();
 }
 
@@ -155,26 +192,39 @@ void SwfColor::write(SwfOStream& os) const {
 
 // ---- colour transform -----------------------------------------------------------------------
 
-unsigned SwfColorTransform::bitCount(const SwfStream& ctx) const {
-    if (!hasAdd && !hasMult)
-        return 0;
-    std::int32_t terms[8];
+namespace {
+
+// The terms written under the stream's alpha flag, in their order; returns their count.
+std::size_t writtenTerms(const SwfColorTransform& t, bool alpha, std::int32_t (&terms)[8]) {
     std::size_t count = 0;
-    if (hasMult) {
-        terms[count++] = mulR;
-        terms[count++] = mulG;
-        terms[count++] = mulB;
-        if (ctx.alpha)
-            terms[count++] = mulA;
+    if (t.hasMult) {
+        terms[count++] = t.mulR;
+        terms[count++] = t.mulG;
+        terms[count++] = t.mulB;
+        if (alpha)
+            terms[count++] = t.mulA;
     }
-    if (hasAdd) {
-        terms[count++] = addR;
-        terms[count++] = addG;
-        terms[count++] = addB;
-        if (ctx.alpha)
-            terms[count++] = addA;
+    if (t.hasAdd) {
+        terms[count++] = t.addR;
+        terms[count++] = t.addG;
+        terms[count++] = t.addB;
+        if (alpha)
+            terms[count++] = t.addA;
     }
-    const unsigned n = signedBitCount(std::span<const std::int32_t>(terms, count));
+    return count;
+}
+
+// The fewest bits the terms need: none without terms.
+unsigned termBits(std::span<const std::int32_t> terms) {
+    return terms.empty() ? 0 : signedBitCount(terms);
+}
+
+} // namespace
+
+unsigned SwfColorTransform::bitCount(const SwfStream& ctx) const {
+    std::int32_t terms[8];
+    const std::span<const std::int32_t> written(terms, writtenTerms(*this, ctx.alpha, terms));
+    const unsigned n = pickWidth(givenBits, 15, written, termBits(written));
     checkWidth(n, 15, "a colour transform");
     return n;
 }
@@ -199,6 +249,8 @@ void SwfColorTransform::read(SwfIStream& is) {
             addA = term();
     }
     is.alignBits();
+    std::int32_t terms[8];
+    givenBits = givenWidth(n, termBits({terms, writtenTerms(*this, is.alpha, terms)}));
 }
 
 std::uint32_t SwfColorTransform::computeSize(const SwfStream& ctx) const {

@@ -102,6 +102,35 @@ TEST(Rect, ValuesBeyond31BitsAreRefused) {
     EXPECT_EQ(sizeError(SwfRect(0, 0, (1 << 30) - 1, 0)), 0u); // 31 bits still fit
 }
 
+// Widths other than the fewest bits, as authoring tools write them, come back byte for byte;
+// one that no longer holds an edited value gives way to the fewest bits.
+TEST(Rect, KeepsTheWidthAFileGaveWhileItHoldsTheValues) {
+    const struct {
+        const char* bytes;
+        std::uint8_t given;
+    } rows[] = {
+        {"00", 0},               // zeros in no bits at all
+        {"28 00 00 00", 5},      // zeros in 5 bits
+        {"0d 00", 1},            // -1 and 0 fit one bit
+        {"10 00", NotGivenBits}, // the fewest bits: nothing to keep
+    };
+    for (const auto& row : rows) {
+        const SwfRect rect = decode<SwfRect>(row.bytes, false);
+        EXPECT_EQ(rect.givenBits, row.given) << row.bytes;
+        EXPECT_EQ(encode(rect, false), row.bytes);
+    }
+    SwfRect edited = decode<SwfRect>("0d 00", false);
+    EXPECT_TRUE(edited == SwfRect(-1, -1, 0, 0)); // the width takes no part in equality
+    edited.xmax = 1;                              // beyond one bit
+    EXPECT_EQ(encode(edited, false), "16 e0");
+    edited = decode<SwfRect>("00", false);
+    edited.xmax = 1;
+    EXPECT_EQ(encode(edited, false), "10 80");
+    SwfRect tooWide;
+    tooWide.givenBits = 32; // more than the 5-bit width field holds
+    EXPECT_EQ(encode(tooWide, false), "10 00");
+}
+
 TEST(Matrix, VectorsBothWays) {
     const struct {
         SwfMatrix matrix;
@@ -155,6 +184,38 @@ TEST(Matrix, KeepsEveryValueExactlyAndRefusesWhatDoesNotFit) {
               SwfException::ValueOutOfRange);
 }
 
+// Each pair keeps its own width; a pair that is absent has none to keep.
+TEST(Matrix, KeepsTheWidthsAFileGaveForEachPair) {
+    const struct {
+        const char* bytes;
+        std::uint8_t scale, rotate, translate;
+    } rows[] = {
+        {"02 00", NotGivenBits, NotGivenBits, 1}, // a zero translation in 1-bit fields
+        {"03 00", NotGivenBits, NotGivenBits, 1}, // -1 and 0 in 1-bit fields
+        // Scale 1.0 in 20 bits rather than 18, rotation zeros in 3 bits rather than none.
+        {"d0 40 00 04 00 02 30 00", 20, 3, NotGivenBits},
+        {"c9 00 00 40 00 00", NotGivenBits, NotGivenBits, NotGivenBits},
+    };
+    for (const auto& row : rows) {
+        const SwfMatrix m = decode<SwfMatrix>(row.bytes, false);
+        EXPECT_EQ(m.givenScaleBits, row.scale) << row.bytes;
+        EXPECT_EQ(m.givenRotateBits, row.rotate) << row.bytes;
+        EXPECT_EQ(m.givenTranslateBits, row.translate) << row.bytes;
+        EXPECT_EQ(encode(m, false), row.bytes);
+    }
+    SwfMatrix edited = decode<SwfMatrix>("d0 40 00 04 00 02 30 00", false);
+    edited.scaleX = 16.0; // 2^20 in 16.16 needs 22 bits; the rotation keeps its 3
+    EXPECT_EQ(encode(edited, false), "d9 00 00 00 40 00 23 00 00");
+    edited = decode<SwfMatrix>("d0 40 00 04 00 02 30 00", false);
+    edited.rotateSkew0 = 0.5; // needs 17 bits; the scale keeps its 20
+    EXPECT_EQ(encode(edited, false), "d0 40 00 04 00 03 14 00 00 00 00 00");
+    edited = decode<SwfMatrix>("03 00", false);
+    edited.translateY = 1;
+    EXPECT_EQ(encode(edited, false), "05 a0");
+    const SwfMatrix absent = matrix([](SwfMatrix& m) { m.givenScaleBits = m.givenRotateBits = 5; });
+    EXPECT_EQ(encode(absent, false), "00");
+}
+
 TEST(Color, AlphaFlagDecidesTheFourthByte) {
     const SwfColor c(0x12, 0x34, 0x56, 0x78);
     EXPECT_EQ(encode(c, false), "12 34 56");
@@ -200,6 +261,36 @@ TEST(ColorTransform, VectorsBothWays) {
             sameCxform(decode<SwfColorTransform>(row.bytes, row.alpha), row.cxform, row.alpha))
             << row.bytes;
     }
+}
+
+TEST(ColorTransform, KeepsTheWidthAFileGaveWhileItHoldsTheTermsWritten) {
+    for (const bool alpha : {false, true}) {
+        const SwfColorTransform empty = decode<SwfColorTransform>("04", alpha); // no terms, width 1
+        EXPECT_EQ(empty.givenBits, 1) << alpha;
+        EXPECT_EQ(encode(empty, alpha), "04") << alpha;
+    }
+    const SwfColorTransform wide = decode<SwfColorTransform>("70 40 04 00 40 00", false);
+    EXPECT_EQ(wide.givenBits, 12); // 256 in 12 bits rather than 10
+    EXPECT_EQ(encode(wide, false), "70 40 04 00 40 00");
+    EXPECT_EQ(decode<SwfColorTransform>("89 00", true).givenBits, NotGivenBits);
+
+    // The alpha term counts only where it is written.
+    const auto alphaTerm = cxform([](SwfColorTransform& c) {
+        c.hasAdd = true;
+        c.addR = 1;
+        c.addA = 200;
+        c.givenBits = 3;
+    });
+    EXPECT_EQ(encode(alphaTerm, false), "8c 80");
+    EXPECT_EQ(encode(alphaTerm, true), "a4 02 00 00 32 00");
+
+    SwfColorTransform edited = decode<SwfColorTransform>("04", false);
+    edited.hasMult = true;
+    edited.mulR = 256;
+    EXPECT_EQ(encode(edited, false), "69 00 00 00 00");
+    SwfColorTransform tooWide;
+    tooWide.givenBits = 16; // more than the 4-bit width field holds
+    EXPECT_EQ(encode(tooWide, false), "00");
 }
 
 TEST(ColorTransform, TermsBeyondFifteenBitsAreRefused) {

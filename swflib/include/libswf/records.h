@@ -10,7 +10,16 @@
 
 namespace libswf {
 
-// A rectangle in twips, written with the fewest bits that hold all four values.
+// The records below are written with the fewest bits that hold their values, except where a
+// file gave a width of its own: authoring tools often write other widths (a rectangle of
+// zeros in 0 bits, a zero translation in 1-bit fields, an empty colour transform with a width
+// of 1). Reading keeps such a width only when it differs from the fewest bits, and writing
+// uses it again while it still holds every value of its field, so that those records come
+// back byte for byte and an edited value never makes a record unreadable. A record built in
+// code has no given width.
+inline constexpr std::uint8_t NotGivenBits = 0xFF;
+
+// A rectangle in twips.
 class SwfRect : public SwfStruct {
 public:
     SwfRect() = default;
@@ -21,12 +30,14 @@ public:
     std::int32_t ymin = 0;
     std::int32_t xmax = 0;
     std::int32_t ymax = 0;
+    std::uint8_t givenBits = NotGivenBits; // the width the file gave, 0 to 31
 
     void read(SwfIStream& is);
     // Throws ValueOutOfRange when a value needs more than 31 bits.
     std::uint32_t computeSize(const SwfStream& ctx) const;
     void write(SwfOStream& os) const;
 
+    // The values only: a rectangle is the same whatever width it was stored in.
     bool operator==(const SwfRect& other) const {
         return xmin == other.xmin && ymin == other.ymin && xmax == other.xmax && ymax == other.ymax;
     }
@@ -51,6 +62,11 @@ public:
     std::int32_t translateY = 0;
     bool hasScale = false;
     bool hasRotate = false;
+    // The widths the file gave for each pair, 0 to 31; those of scale and rotation count only
+    // while their pair is present.
+    std::uint8_t givenScaleBits = NotGivenBits;
+    std::uint8_t givenRotateBits = NotGivenBits;
+    std::uint8_t givenTranslateBits = NotGivenBits;
 
     void read(SwfIStream& is);
     // Throws ValueOutOfRange when a term does not fit its fixed-point field.
@@ -89,6 +105,9 @@ public:
     bool hasMult = false;
     std::int16_t mulR = 0, mulG = 0, mulB = 0, mulA = 0;
     std::int16_t addR = 0, addG = 0, addB = 0, addA = 0;
+    // The width the file gave for the terms, 0 to 15; it must hold the alpha terms too
+    // wherever they take part.
+    std::uint8_t givenBits = NotGivenBits;
 
     void read(SwfIStream& is);
     // Throws ValueOutOfRange when a term needs more than the 15 bits a 4-bit width allows.

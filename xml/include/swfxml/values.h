@@ -81,23 +81,33 @@ bool readString(const pugi::xml_node& node, std::string_view name, libswf::SwfSt
 
 // ---- records ----------------------------------------------------------------------------
 
-// A rectangle as an element of the caller's name with "MaxX", "MaxY", "MinX", "MinY" in twips.
+// A record whose file gave a field width other than the fewest bits (see libswf/records.h)
+// shows it as an "NBits" attribute after the values the width covers; the attribute is left
+// out otherwise. On reading, a width is taken only when it is a whole number its binary
+// width field holds (0 to 31 for rectangles and matrices, 0 to 15 for colour transforms);
+// any other text is ignored. A width that no longer holds the values is dropped on writing.
+
+// A rectangle as an element of the caller's name with "MaxX", "MaxY", "MinX", "MinY" in
+// twips, and "NBits" when given.
 pugi::xml_node appendRect(pugi::xml_node& parent, const char* name, const libswf::SwfRect& rect);
 // Each attribute found sets its field; the others stay 0.
 libswf::SwfRect readRect(const pugi::xml_node& element);
 
 // A matrix as an element of the caller's name: "Translate" always (whole twips), "Scale" and
-// "Rotate" only when the matrix has them.
+// "Rotate" only when the matrix has them. Each of the three children carries the width of
+// its own pair as "NBits" when given.
 pugi::xml_node appendMatrix(pugi::xml_node& parent, const char* name,
                             const libswf::SwfMatrix& matrix);
-// Starts from the identity; a scale or rotation attribute turns its pair on.
+// Starts from the identity; a scale or rotation attribute turns its pair on ("NBits" alone
+// does not).
 libswf::SwfMatrix readMatrix(const pugi::xml_node& element);
 
 // A "ColorTransform" element with the multiplication terms when present, then the addition
 // terms when present; the alpha terms are always written, whether the tag stores them or not.
+// "NBits" follows when given.
 pugi::xml_node appendColorTransform(pugi::xml_node& parent,
                                     const libswf::SwfColorTransform& transform);
-// Starts with no terms; each term found turns its group on.
+// Starts with no terms; each term found turns its group on ("NBits" alone does not).
 libswf::SwfColorTransform readColorTransform(const pugi::xml_node& element);
 
 // ---- payloads ---------------------------------------------------------------------------
