@@ -168,11 +168,13 @@ void SwfTagDefineTextBase::widths(std::uint8_t& glyphBits, std::uint8_t& advance
     for (const auto& record : records)
         for (const SwfGlyphEntry& glyph : record->glyphs) {
             glyphFits = glyphFits && (givenGlyphBits >= 32 || glyph.index >> givenGlyphBits == 0);
-            const std::int64_t half =
-                givenAdvanceBits == 0 ? 0 : std::int64_t{1} << (givenAdvanceBits - 1);
-            advanceFits = advanceFits &&
-                          (givenAdvanceBits == 0 ? glyph.advance == 0
-                                                 : glyph.advance >= -half && glyph.advance < half);
+            if (advanceFits) {
+                const std::int64_t half =
+                    givenAdvanceBits == 0 ? 0 : std::int64_t{1} << (givenAdvanceBits - 1);
+                advanceFits = givenAdvanceBits == 0
+                                  ? glyph.advance == 0
+                                  : glyph.advance >= -half && glyph.advance < half;
+            }
         }
     if (glyphFits)
         glyphBits = givenGlyphBits;
