@@ -354,6 +354,9 @@ void writeDefineShape4(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element
     setNumber(element, "ShapeId", shape.id);
     setNumber(element, "UseScalingStrokes", shape.get(SwfTagDefineShape4::UseScalingStrokes));
     setNumber(element, "UseNonScalingStrokes", shape.get(SwfTagDefineShape4::UseNonScalingStrokes));
+    // The other bits (the fill winding rule of later movies among them) as they were.
+    if (const unsigned reserved = shape.get(SwfTagDefineShape4::Reserved))
+        setNumber(element, "Reserved", reserved);
     appendRect(element, "ShapeBounds", shape.shapeBounds);
     appendRect(element, "EdgeBounds", shape.edgeBounds);
     appendFillStyles(element, shape.fillStyles);
@@ -457,7 +460,7 @@ constexpr struct {
     {"PixelHinting", SwfLineFlags::PixelHinting}, {"NoVScale", SwfLineFlags::NoVScale},
     {"NoHScale", SwfLineFlags::NoHScale},         {"HasFill", SwfLineFlags::HasFill},
     {"JoinStyle", SwfLineFlags::JoinStyle},       {"StartCapStyle", SwfLineFlags::StartCapStyle},
-    {"Reserved", SwfLineFlags::Reserved}, // read only: reserved bits are not shown
+    {"Reserved", SwfLineFlags::Reserved}, // shown only when a movie sets them
 };
 
 } // namespace
@@ -467,6 +470,8 @@ void appendLineFlags(pugi::xml_node& parent, const SwfLineFlags& flags, const ch
     setNumber(element, endCapName, flags.get(SwfLineFlags::EndCapStyle));
     for (std::size_t i = 1; i + 1 < std::size(kLineFlags); ++i)
         setNumber(element, kLineFlags[i].name, flags.get(kLineFlags[i].field));
+    if (const unsigned reserved = flags.get(SwfLineFlags::Reserved))
+        setNumber(element, "Reserved", reserved);
 }
 
 void readLineFlags(const pugi::xml_node& bitsField, SwfLineFlags& flags) {
