@@ -548,6 +548,10 @@ TEST(DisplayTags, FilterListsRefuseUnknownIdsAndTooManyFilters) {
     EXPECT_EQ(tagReadFailure(8, 70, hex("00 01 01 00 02 01 00 00 00 00 00 00 00 00 01")),
               "UnexpectedEnd: a byte needs 1 byte but none remain in the tag body (tag 70 "
               "PlaceObject3 at offset 21, tag index 0; failed at offset 38)");
+    // A gradient without colours could not be written back, so it is not read either.
+    EXPECT_EQ(tagReadFailure(8, 70, hex("00 01 01 00 01 04 00")),
+              "ValueOutOfRange: a GradientGlow filter has no colours; a gradient needs one (tag "
+              "70 PlaceObject3 at offset 21, tag index 0)");
 
     auto place = std::make_unique<SwfTagPlaceObject3>();
     place->extendedFlags = SwfTagPlaceObject3::HasFilterList;

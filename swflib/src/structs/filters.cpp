@@ -149,6 +149,10 @@ std::uint32_t SwfGradientFilter::computeSize(const SwfStream&) const {
 
 void SwfGradientFilter::read(SwfIStream& is) {
     const std::uint8_t count = is.readU8();
+    // Refused now, with the reason its write would give, rather than read and then left
+    // unsaveable.
+    if (count == 0)
+        refuse(std::string("a ") + name() + " filter has no colours; a gradient needs one");
     colors.clear();
     ratios.clear();
     for (unsigned i = 0; i < count; ++i)
