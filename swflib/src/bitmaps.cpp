@@ -1,6 +1,7 @@
 #include "libswf/bitmaps.h"
 
 #include "libswf/exception.h"
+#include "structs/tag_state.h"
 
 #include <limits>
 #include <string>
@@ -8,14 +9,6 @@
 namespace libswf {
 
 namespace {
-
-std::uint32_t checkedLength(std::uint64_t value, const char* what) {
-    if (value > std::numeric_limits<std::uint32_t>::max())
-        throw SwfException(SwfException::ValueOutOfRange,
-                           std::string(what) + " of " + std::to_string(value) +
-                               " bytes does not fit a 32-bit tag length");
-    return static_cast<std::uint32_t>(value);
-}
 
 SwfVector<std::uint8_t> readBytes(SwfIStream& is, std::size_t n) {
     const std::span<const std::uint8_t> bytes = is.readSpan(n);

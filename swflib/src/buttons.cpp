@@ -1,40 +1,12 @@
 #include "libswf/buttons.h"
 
 #include "libswf/exception.h"
+#include "structs/tag_state.h"
 
 #include <limits>
 #include <string>
 
 namespace libswf {
-
-namespace {
-
-// Sets the alpha flag for one record and restores it afterwards: a button's colour
-// transforms take their alpha terms from the tag, not from whatever tag came before, and
-// must not leave their state to the tag after them.
-class AlphaFor {
-public:
-    AlphaFor(SwfStream& stream, bool alpha) : m_stream(stream), m_saved(stream.alpha) {
-        stream.alpha = alpha;
-    }
-    ~AlphaFor() { m_stream.alpha = m_saved; }
-    AlphaFor(const AlphaFor&) = delete;
-    AlphaFor& operator=(const AlphaFor&) = delete;
-
-private:
-    SwfStream& m_stream;
-    bool m_saved;
-};
-
-std::uint32_t checkedLength(std::uint64_t value, const char* what) {
-    if (value > std::numeric_limits<std::uint32_t>::max())
-        throw SwfException(SwfException::ValueOutOfRange,
-                           std::string(what) + " of " + std::to_string(value) +
-                               " bytes does not fit a 32-bit tag length");
-    return static_cast<std::uint32_t>(value);
-}
-
-} // namespace
 
 // ---- button records -------------------------------------------------------------------------
 
@@ -63,7 +35,7 @@ void SwfButtonRecord::read(SwfIStream& is, bool extended) {
     if (!extended)
         return;
     {
-        AlphaFor rgba(is, true);
+        SwfAlphaScope rgba(is, true);
         colorTransform.read(is);
     }
     if (hasFilterList)
@@ -76,7 +48,7 @@ std::uint32_t SwfButtonRecord::computeSize(SwfSizeContext& ctx, bool extended) c
     std::uint64_t size = 5 + std::uint64_t{matrix.computeSize(ctx)};
     if (extended) {
         {
-            AlphaFor rgba(ctx, true);
+            SwfAlphaScope rgba(ctx, true);
             size += colorTransform.computeSize(ctx);
         }
         if (hasFilterList)
@@ -95,7 +67,7 @@ void SwfButtonRecord::write(SwfOStream& os, bool extended) const {
     if (!extended)
         return;
     {
-        AlphaFor rgba(os, true);
+        SwfAlphaScope rgba(os, true);
         colorTransform.write(os);
     }
     if (hasFilterList)
@@ -250,18 +222,18 @@ void SwfTagDefineButton2::writeBody(SwfOStream& os) const {
 
 SwfTagDefineButtonCxform::SwfTagDefineButtonCxform(SwfIStream& is) : SwfTag(23) {
     buttonId = is.readU16();
-    AlphaFor rgb(is, false);
+    SwfAlphaScope rgb(is, false);
     colorTransform.read(is);
 }
 
 std::uint32_t SwfTagDefineButtonCxform::bodySize(SwfSizeContext& ctx) {
-    AlphaFor rgb(ctx, false);
+    SwfAlphaScope rgb(ctx, false);
     return 2 + colorTransform.computeSize(ctx);
 }
 
 void SwfTagDefineButtonCxform::writeBody(SwfOStream& os) const {
     os.writeU16(buttonId);
-    AlphaFor rgb(os, false);
+    SwfAlphaScope rgb(os, false);
     colorTransform.write(os);
 }
 

@@ -1,6 +1,7 @@
 #include "libswf/control.h"
 
 #include "libswf/exception.h"
+#include "structs/tag_state.h"
 
 #include <limits>
 #include <string>
@@ -8,31 +9,6 @@
 namespace libswf {
 
 namespace {
-
-// Turns the alpha flag off for one record and restores it afterwards: these tags store
-// colours without alpha whatever the tag before them needed, and must not leave their own
-// state to the tag after them.
-class WithoutAlpha {
-public:
-    explicit WithoutAlpha(SwfStream& stream) : m_stream(stream), m_saved(stream.alpha) {
-        stream.alpha = false;
-    }
-    ~WithoutAlpha() { m_stream.alpha = m_saved; }
-    WithoutAlpha(const WithoutAlpha&) = delete;
-    WithoutAlpha& operator=(const WithoutAlpha&) = delete;
-
-private:
-    SwfStream& m_stream;
-    bool m_saved;
-};
-
-std::uint32_t checkedLength(std::uint64_t value, const char* what) {
-    if (value > std::numeric_limits<std::uint32_t>::max())
-        throw SwfException(SwfException::ValueOutOfRange,
-                           std::string(what) + " of " + std::to_string(value) +
-                               " bytes does not fit a 32-bit tag length");
-    return static_cast<std::uint32_t>(value);
-}
 
 void checkCount(std::size_t count, const char* what) {
     if (count > 0xFFFF)
@@ -100,17 +76,17 @@ void SwfAssets::write(SwfOStream& os) const {
 // ---- movie-wide settings --------------------------------------------------------------------
 
 SwfTagSetBackgroundColor::SwfTagSetBackgroundColor(SwfIStream& is) : SwfTag(9) {
-    WithoutAlpha rgb(is);
+    SwfAlphaScope rgb(is, false);
     color.read(is);
 }
 
 std::uint32_t SwfTagSetBackgroundColor::bodySize(SwfSizeContext& ctx) {
-    WithoutAlpha rgb(ctx);
+    SwfAlphaScope rgb(ctx, false);
     return color.computeSize(ctx);
 }
 
 void SwfTagSetBackgroundColor::writeBody(SwfOStream& os) const {
-    WithoutAlpha rgb(os);
+    SwfAlphaScope rgb(os, false);
     color.write(os);
 }
 
@@ -435,7 +411,7 @@ SwfTagPlaceObject::SwfTagPlaceObject(SwfIStream& is) : SwfTag(4) {
     matrix.read(is);
     // The colour transform is optional and has no flag: bytes left after the matrix hold it.
     if (is.remaining() > 0) {
-        WithoutAlpha rgb(is);
+        SwfAlphaScope rgb(is, false);
         colorTransform.read(is);
         hasColorTransform = true;
     }
@@ -444,7 +420,7 @@ SwfTagPlaceObject::SwfTagPlaceObject(SwfIStream& is) : SwfTag(4) {
 std::uint32_t SwfTagPlaceObject::bodySize(SwfSizeContext& ctx) {
     std::uint32_t size = 4 + matrix.computeSize(ctx);
     if (hasColorTransform) {
-        WithoutAlpha rgb(ctx);
+        SwfAlphaScope rgb(ctx, false);
         size += colorTransform.computeSize(ctx);
     }
     return size;
@@ -455,7 +431,7 @@ void SwfTagPlaceObject::writeBody(SwfOStream& os) const {
     os.writeU16(depth);
     matrix.write(os);
     if (hasColorTransform) {
-        WithoutAlpha rgb(os);
+        SwfAlphaScope rgb(os, false);
         colorTransform.write(os);
     }
 }

@@ -1,6 +1,7 @@
 #include "libswf/display.h"
 
 #include "libswf/exception.h"
+#include "structs/tag_state.h"
 
 #include <charconv>
 #include <limits>
@@ -9,30 +10,6 @@
 namespace libswf {
 
 namespace {
-
-// Placements store their colour transforms with alpha terms whatever the tag before them
-// needed, and must not leave that state to the tag after them.
-class WithAlpha {
-public:
-    explicit WithAlpha(SwfStream& stream) : m_stream(stream), m_saved(stream.alpha) {
-        stream.alpha = true;
-    }
-    ~WithAlpha() { m_stream.alpha = m_saved; }
-    WithAlpha(const WithAlpha&) = delete;
-    WithAlpha& operator=(const WithAlpha&) = delete;
-
-private:
-    SwfStream& m_stream;
-    bool m_saved;
-};
-
-std::uint32_t checkedLength(std::uint64_t value, const char* what) {
-    if (value > std::numeric_limits<std::uint32_t>::max())
-        throw SwfException(SwfException::ValueOutOfRange,
-                           std::string(what) + " of " + std::to_string(value) +
-                               " bytes does not fit a 32-bit length");
-    return static_cast<std::uint32_t>(value);
-}
 
 // The event word is 16 bits wide up to version 5 and 32 bits from version 6.
 bool wideEvents(const SwfStream& stream) {
@@ -158,7 +135,7 @@ SwfTagPlaceObject2::SwfTagPlaceObject2(SwfIStream& is) : SwfTag(26) {
     if (hasMatrix)
         matrix.read(is);
     if (hasColorTransform) {
-        WithAlpha rgba(is);
+        SwfAlphaScope rgba(is, true);
         colorTransform.read(is);
     }
     if (hasRatio)
@@ -185,7 +162,7 @@ std::uint32_t SwfTagPlaceObject2::bodySize(SwfSizeContext& ctx) {
     if (hasMatrix)
         size += matrix.computeSize(ctx);
     if (hasColorTransform) {
-        WithAlpha rgba(ctx);
+        SwfAlphaScope rgba(ctx, true);
         size += colorTransform.computeSize(ctx);
     }
     if (hasRatio)
@@ -214,7 +191,7 @@ void SwfTagPlaceObject2::writeBody(SwfOStream& os) const {
     if (hasMatrix)
         matrix.write(os);
     if (hasColorTransform) {
-        WithAlpha rgba(os);
+        SwfAlphaScope rgba(os, true);
         colorTransform.write(os);
     }
     if (hasRatio)
@@ -240,7 +217,7 @@ SwfTagPlaceObject3::SwfTagPlaceObject3(SwfIStream& is) : SwfTag(70) {
     if (flags & HasMatrix)
         matrix.read(is);
     if (flags & HasColorTransform) {
-        WithAlpha rgba(is);
+        SwfAlphaScope rgba(is, true);
         colorTransform.read(is);
     }
     if (flags & HasRatio)
@@ -288,7 +265,7 @@ std::uint32_t SwfTagPlaceObject3::bodySize(SwfSizeContext& ctx) {
     if (flags & HasMatrix)
         size += matrix.computeSize(ctx);
     if (flags & HasColorTransform) {
-        WithAlpha rgba(ctx);
+        SwfAlphaScope rgba(ctx, true);
         size += colorTransform.computeSize(ctx);
     }
     if (flags & HasRatio)
@@ -319,7 +296,7 @@ void SwfTagPlaceObject3::writeBody(SwfOStream& os) const {
     if (flags & HasMatrix)
         matrix.write(os);
     if (flags & HasColorTransform) {
-        WithAlpha rgba(os);
+        SwfAlphaScope rgba(os, true);
         colorTransform.write(os);
     }
     if (flags & HasRatio)

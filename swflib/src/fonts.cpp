@@ -6,6 +6,7 @@
 
 #include "libswf/exception.h"
 #include "structs/shape_state.h"
+#include "structs/tag_state.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,13 +22,6 @@ constexpr SwfShapeFlags kGlyphFlags{false, false, false, false};
 
 [[noreturn]] void outOfRange(const std::string& reason) {
     throw SwfException(SwfException::ValueOutOfRange, reason);
-}
-
-std::uint32_t checkedLength(std::uint64_t value, const char* what) {
-    if (value > std::numeric_limits<std::uint32_t>::max())
-        outOfRange(std::string(what) + " of " + std::to_string(value) +
-                   " bytes does not fit a 32-bit tag length");
-    return static_cast<std::uint32_t>(value);
 }
 
 // Reads the glyph that starts at start and may run up to end (the next glyph's start). Each

@@ -1,6 +1,7 @@
 #include "libswf/sound.h"
 
 #include "libswf/exception.h"
+#include "structs/tag_state.h"
 
 #include <limits>
 #include <string>
@@ -15,14 +16,6 @@ void checkBits(unsigned value, unsigned bits, const char* what) {
                            std::string(what) + " of " + std::to_string(value) +
                                " does not fit its " + std::to_string(bits) +
                                (bits == 1 ? " bit" : " bits"));
-}
-
-std::uint32_t checkedLength(std::uint64_t value, const char* what) {
-    if (value > std::numeric_limits<std::uint32_t>::max())
-        throw SwfException(SwfException::ValueOutOfRange,
-                           std::string(what) + " of " + std::to_string(value) +
-                               " bytes does not fit a 32-bit tag length");
-    return static_cast<std::uint32_t>(value);
 }
 
 SwfVector<std::uint8_t> readRest(SwfIStream& is) {

@@ -1,6 +1,7 @@
 #include "libswf/text.h"
 
 #include "libswf/exception.h"
+#include "structs/tag_state.h"
 
 #include <algorithm>
 #include <limits>
@@ -9,30 +10,6 @@
 namespace libswf {
 
 namespace {
-
-// Sets the alpha flag for the colours of one tag and restores it afterwards, so that the tag
-// neither depends on nor leaves behind what its neighbours need.
-class AlphaScope {
-public:
-    AlphaScope(SwfStream& stream, bool alpha) : m_stream(stream), m_saved(stream.alpha) {
-        stream.alpha = alpha;
-    }
-    ~AlphaScope() { m_stream.alpha = m_saved; }
-    AlphaScope(const AlphaScope&) = delete;
-    AlphaScope& operator=(const AlphaScope&) = delete;
-
-private:
-    SwfStream& m_stream;
-    bool m_saved;
-};
-
-std::uint32_t checkedLength(std::uint64_t value, const char* what) {
-    if (value > std::numeric_limits<std::uint32_t>::max())
-        throw SwfException(SwfException::ValueOutOfRange,
-                           std::string(what) + " of " + std::to_string(value) +
-                               " bytes does not fit a 32-bit tag length");
-    return static_cast<std::uint32_t>(value);
-}
 
 std::uint32_t magnitude(std::int32_t value) {
     return value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
@@ -153,7 +130,7 @@ SwfTagDefineTextBase::SwfTagDefineTextBase(std::uint16_t code, bool alpha, SwfIS
     is.advanceBits = is.readU8();
     const std::uint8_t glyphBits = is.glyphBits;
     const std::uint8_t advanceBits = is.advanceBits;
-    AlphaScope colours(is, m_alpha);
+    SwfAlphaScope colours(is, m_alpha);
     records.read(is);
     std::uint8_t leastGlyph = 0, leastAdvance = 0;
     records.fieldWidths(leastGlyph, leastAdvance);
@@ -184,7 +161,7 @@ void SwfTagDefineTextBase::widths(std::uint8_t& glyphBits, std::uint8_t& advance
 
 std::uint32_t SwfTagDefineTextBase::bodySize(SwfSizeContext& ctx) {
     widths(ctx.glyphBits, ctx.advanceBits);
-    AlphaScope colours(ctx, m_alpha);
+    SwfAlphaScope colours(ctx, m_alpha);
     return checkedLength(std::uint64_t{2} + bounds.computeSize(ctx) + matrix.computeSize(ctx) + 2 +
                              records.computeSize(ctx),
                          "a static text body");
@@ -197,7 +174,7 @@ void SwfTagDefineTextBase::writeBody(SwfOStream& os) const {
     matrix.write(os);
     os.writeU8(os.glyphBits);
     os.writeU8(os.advanceBits);
-    AlphaScope colours(os, m_alpha);
+    SwfAlphaScope colours(os, m_alpha);
     records.write(os);
 }
 
@@ -231,7 +208,7 @@ SwfTagDefineEditText::SwfTagDefineEditText(SwfIStream& is) : SwfDefinitionTag(37
     if (hasFont)
         fontHeight = is.readU16();
     if (hasTextColor) {
-        AlphaScope rgba(is, true);
+        SwfAlphaScope rgba(is, true);
         textColor.read(is);
     }
     if (hasMaxLength)
@@ -282,7 +259,7 @@ void SwfTagDefineEditText::writeBody(SwfOStream& os) const {
     if (hasFont)
         os.writeU16(fontHeight);
     if (hasTextColor) {
-        AlphaScope rgba(os, true);
+        SwfAlphaScope rgba(os, true);
         textColor.write(os);
     }
     if (hasMaxLength)
