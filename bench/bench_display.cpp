@@ -8,7 +8,7 @@
 // with a class name, a blend mode and a filter list of one to three filters. Each measurement
 // runs in a forked process of its own, so that its peak resident set is the conversion's
 // alone; the movie compiled from the XML must equal the original byte for byte.
-#include "bench_util.h"
+#include "bench_convert.h"
 
 #include "libswf/display.h"
 #include "libswf/movie.h"
@@ -90,28 +90,21 @@ SwfBuffer makeMovie(std::uint32_t places) {
     return movie.write();
 }
 
-double peak() {
-    return static_cast<double>(bench::peakRssBytes());
-}
-
 int run(std::uint32_t places, int runs) {
     const SwfBuffer swf = makeMovie(places);
-    // The text goes through a file, so that no measuring process inherits it.
-    const std::string xmlPath = "/tmp/bench_display." + std::to_string(::getpid()) + ".xml";
+    // The movie and its text go through files, so that no measuring process inherits them.
+    const std::string stem = "/tmp/bench_display." + std::to_string(::getpid());
+    const std::string swfPath = stem + ".swf";
+    const std::string xmlPath = stem + ".xml";
     struct Scratch {
-        std::string path;
-        ~Scratch() { std::remove(path.c_str()); }
-    } scratch{xmlPath};
-    const Values written = inChild([&] {
-        std::string text;
-        swfxml::SwfXmlWriter ctx;
-        if (!swfxml::convertSwfBytesToXml(ctx, swf.span(), text))
-            throw std::runtime_error(ctx.failure.describe());
-        SwfUtils::WriteWholeFile(xmlPath, text.size(),
-                                 reinterpret_cast<const std::uint8_t*>(text.data()));
-        return Values{{"bytes", static_cast<double>(text.size())}};
-    });
-    Values rewrite, toXml, toSwf;
+        std::string swf, xml;
+        ~Scratch() {
+            std::remove(swf.c_str());
+            std::remove(xml.c_str());
+        }
+    } scratch{swfPath, xmlPath};
+    SwfUtils::WriteWholeFile(swfPath, swf.size(), swf.data());
+    Values rewrite;
     for (int i = 0; i < runs; ++i) {
         const Values r = inChild([&] {
             double seconds = bench::timeOnce([&] {
@@ -121,35 +114,11 @@ int run(std::uint32_t places, int runs) {
             });
             return Values{{"seconds", seconds}};
         });
-        const Values x = inChild([&] {
-            std::string text;
-            swfxml::SwfXmlWriter ctx;
-            const double seconds = bench::timeOnce([&] {
-                if (!swfxml::convertSwfBytesToXml(ctx, swf.span(), text))
-                    throw std::runtime_error(ctx.failure.describe());
-            });
-            return Values{{"seconds", seconds}, {"peak_rss", peak()}};
-        });
-        const Values s = inChild([&] {
-            const SwfMappedFile file(xmlPath);
-            const std::string_view xml(reinterpret_cast<const char*>(file.span().data()),
-                                       file.span().size());
-            SwfBuffer out;
-            swfxml::SwfXmlReader ctx;
-            const double seconds = bench::timeOnce([&] {
-                if (!swfxml::convertXmlToSwfBytes(ctx, xml, out, false))
-                    throw std::runtime_error(ctx.failure.describe());
-            });
-            const bool same = bench::sameBytes(out.span(), swf.span());
-            return Values{{"seconds", seconds}, {"peak_rss", peak()}, {"same", same ? 1.0 : 0.0}};
-        });
         if (i == 0 || r.at("seconds") < rewrite.at("seconds"))
             rewrite = r;
-        if (i == 0 || x.at("seconds") < toXml.at("seconds"))
-            toXml = x;
-        if (i == 0 || s.at("seconds") < toSwf.at("seconds"))
-            toSwf = s;
     }
+    const auto [toXml, toSwf] = bench::bestConversions(runs, swfPath, xmlPath);
+    const Values& written = toXml;
     const bool same = toSwf.at("same") != 0;
     std::printf(
         "placement movie: %u placements, SWF %.2f MB, XML %.2f MB; best of %d runs, each in a "

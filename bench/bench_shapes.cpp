@@ -12,7 +12,7 @@
 // equal the original byte for byte.
 //
 // Targets: >= 2,000,000 edge records per second each way; peak memory <= 2.5x the XML text.
-#include "bench_util.h"
+#include "bench_convert.h"
 
 #include "libswf/exception.h"
 #include "libswf/morph.h"
@@ -167,46 +167,6 @@ SwfBuffer makeMovie(std::size_t wanted, std::size_t& edges) {
     return movie.write();
 }
 
-double peak() {
-    return static_cast<double>(bench::peakRssBytes());
-}
-
-Values swfToXml(const std::string& swfPath, const std::string& xmlPath) {
-    std::string text;
-    double seconds = 0;
-    {
-        const SwfMappedFile file(swfPath);
-        swfxml::SwfXmlWriter ctx;
-        seconds = bench::timeOnce([&] {
-            if (!swfxml::convertSwfBytesToXml(ctx, file.span(), text))
-                throw std::runtime_error(ctx.failure.describe());
-        });
-    }
-    const double rss = peak();
-    SwfUtils::WriteWholeFile(xmlPath, text.size(),
-                             reinterpret_cast<const std::uint8_t*>(text.data()));
-    return {{"seconds", seconds}, {"peak_rss", rss}, {"bytes", static_cast<double>(text.size())}};
-}
-
-Values xmlToSwf(const std::string& xmlPath, const std::string& swfPath) {
-    SwfBuffer swf;
-    double seconds = 0;
-    {
-        const SwfMappedFile file(xmlPath);
-        const std::string_view text(reinterpret_cast<const char*>(file.span().data()),
-                                    file.span().size());
-        swfxml::SwfXmlReader ctx;
-        seconds = bench::timeOnce([&] {
-            if (!swfxml::convertXmlToSwfBytes(ctx, text, swf, false))
-                throw std::runtime_error(ctx.failure.describe());
-        });
-    }
-    const double rss = peak();
-    const SwfMappedFile original(swfPath);
-    const bool same = bench::sameBytes(original.span(), swf.span());
-    return {{"seconds", seconds}, {"peak_rss", rss}, {"same", same ? 1.0 : 0.0}};
-}
-
 int run(std::size_t wanted, int runs, const std::filesystem::path& folder) {
     const std::string swfPath = (folder / "shapes.bench.swf").string();
     const std::string xmlPath = (folder / "shapes.bench.xml").string();
@@ -217,15 +177,7 @@ int run(std::size_t wanted, int runs, const std::filesystem::path& folder) {
         return Values{{"edges", static_cast<double>(edges)},
                       {"bytes", static_cast<double>(swf.size())}};
     });
-    Values toXml, toSwf;
-    for (int i = 0; i < runs; ++i) {
-        const Values x = inChild([&] { return swfToXml(swfPath, xmlPath); });
-        const Values s = inChild([&] { return xmlToSwf(xmlPath, swfPath); });
-        if (i == 0 || x.at("seconds") < toXml.at("seconds"))
-            toXml = x;
-        if (i == 0 || s.at("seconds") < toSwf.at("seconds"))
-            toSwf = s;
-    }
+    const auto [toXml, toSwf] = bench::bestConversions(runs, swfPath, xmlPath);
 
     const double edges = made.at("edges");
     const double xml = toXml.at("bytes");
