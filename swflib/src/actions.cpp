@@ -319,8 +319,17 @@ SwfActionPtr readSwfAction(SwfIStream& is) {
     const std::uint16_t length = code >= 0x80 ? is.readU16() : 0;
     const bool keepRaw = is.keepRawActions && (*is.keepRawActions)[code];
     SwfActionPtr action;
-    if (!keepRaw)
+    if (!keepRaw) {
+        const std::size_t start = is.position();
         action = createModelled(code, is, length);
+        // Fields that ran past what a 16-bit length holds (a lying count or an endless
+        // string) could not be written back: refused now, with the reason the write would
+        // give. Records this short never need the check.
+        if (action && is.position() - start > 0xFFFF) {
+            SwfSizeContext check(is.version);
+            action->computeSize(check);
+        }
+    }
     if (!action) {
         if (length != 0 || keepRaw)
             action = std::make_unique<SwfActionUnknown>(is, code, length);

@@ -167,6 +167,12 @@ TEST(Actions, HostileScriptsFailTheRead) {
     EXPECT_EQ(readFailure(concat({nested, hex("00")})),
               "UnexpectedEnd: action bodies are nested more than 64 levels deep (tag 12 DoAction "
               "at offset 21, tag index 0)");
+    // A record's own fields read past what its 16-bit length can hold: it could not be
+    // written back, so it is not read either.
+    const Bytes url(70000, 'a');
+    EXPECT_EQ(readFailure(concat({hex("83 0a 00"), url, hex("00 00 00")})),
+              "ValueOutOfRange: a GetURL payload of 70002 bytes does not fit the 16-bit length of "
+              "its record (tag 12 DoAction at offset 21, tag index 0)");
 }
 
 TEST(Actions, CountsSizesAndLengthsBeyondTheirFieldsFailTheWrite) {
