@@ -192,13 +192,46 @@ TEST(XmlFrame, RootValues) {
               "ValueOutOfRange: a frame rate of 300.000000 does not fit the header's 0 to 255.996");
 }
 
-TEST(XmlFrame, FrameOriginIsLostThroughXml) {
+// A stage away from the origin, or not in whole pixels, shows its rectangle in twips beside
+// Width and Height and comes back exactly; a stage from the origin in whole pixels does not.
+TEST(XmlFrame, TheStageRectangleComesBackExactly) {
     SwfMovie m(false, 8, 0, 0, 12.0f);
     m.frameSize = SwfRect(100, 100, 11110, 8119);
     const Bytes swf = toBytes(m.write());
+    const std::string xml = toXml(swf);
+    EXPECT_NE(xml.find("<Movie SwfVersion=\"8\" Width=\"550\" Height=\"400\" FrameRate=\"12\" "
+                       "IsCompressed=\"false\" FrameMinX=\"100\" FrameMinY=\"100\" "
+                       "FrameMaxX=\"11110\" FrameMaxY=\"8119\">"),
+              std::string::npos)
+        << xml;
+    EXPECT_EQ(toHex(toSwf(xml)), toHex(swf));
+
+    m.frameSize = SwfRect(0, 0, 11000, 8000);
+    EXPECT_EQ(toXml(toBytes(m.write())).find("FrameMinX"), std::string::npos);
+    // Written by hand, each side given replaces its side of Width and Height.
     SwfMovie back;
-    back.read(toSwf(toXml(swf)));
-    EXPECT_TRUE(back.frameSize == SwfRect(0, 0, 11000, 8000));
+    back.read(toSwf("<Movie SwfVersion=\"8\" Width=\"10\" Height=\"10\" FrameMinX=\"-20\">"
+                    "<ShowFrame/></Movie>"));
+    EXPECT_TRUE(back.frameSize == SwfRect(-20, 0, 200, 200));
+}
+
+// Short bodies that a movie wrote with the 6-byte header keep it, decoded or raw.
+TEST(XmlFrame, LongHeadersOfShortBodiesComeBack) {
+    SwfMovie m(false, 8, 20, 20, 12.0f);
+    auto frame = std::make_unique<SwfTag>(1);
+    frame->setLongHeader(true);
+    m.tags.append(std::move(frame));
+    auto raw = std::make_unique<SwfTagUnknown>(200, false, 0);
+    raw->body = hex("aa");
+    raw->setLongHeader(true);
+    m.tags.append(std::move(raw));
+    const Bytes swf = toBytes(m.write());
+    const std::string xml = toXml(swf);
+    EXPECT_NE(xml.find("    <ShowFrame LongHeader=\"true\" />\n    <Unknown TagType=\"200\" "
+                       "LongHeader=\"true\">\n"),
+              std::string::npos)
+        << xml;
+    EXPECT_EQ(toHex(toSwf(xml)), toHex(swf));
 }
 
 TEST(XmlFrame, UnknownElements) {

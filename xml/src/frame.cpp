@@ -64,6 +64,36 @@ std::array<bool, 1024> keepRawTable() {
     return keep;
 }
 
+// ---- the stage --------------------------------------------------------------------------
+
+// Width and Height give the stage in whole pixels from the origin. A movie whose stage rectangle
+// says more (a corner away from the origin, twips beyond whole pixels, or fields wider than
+// needed) shows the rectangle itself in twips as well, so that its header comes back unchanged.
+void appendExactFrame(pugi::xml_node& root, const SwfRect& frame) {
+    const std::int64_t width = static_cast<std::int64_t>(frame.xmax) - frame.xmin;
+    const std::int64_t height = static_cast<std::int64_t>(frame.ymax) - frame.ymin;
+    if (frame.xmin == 0 && frame.ymin == 0 && width % 20 == 0 && height % 20 == 0 &&
+        frame.givenBits == NotGivenBits)
+        return;
+    setNumber(root, "FrameMinX", frame.xmin);
+    setNumber(root, "FrameMinY", frame.ymin);
+    setNumber(root, "FrameMaxX", frame.xmax);
+    setNumber(root, "FrameMaxY", frame.ymax);
+    if (frame.givenBits != NotGivenBits)
+        setNumber(root, "FrameBits", frame.givenBits);
+}
+
+// Each of the four found replaces its side of the rectangle Width and Height gave.
+void readExactFrame(const pugi::xml_node& root, SwfRect& frame) {
+    readNumber(root, "FrameMinX", frame.xmin);
+    readNumber(root, "FrameMinY", frame.ymin);
+    readNumber(root, "FrameMaxX", frame.xmax);
+    readNumber(root, "FrameMaxY", frame.ymax);
+    unsigned bits = 0;
+    if (readNumber(root, "FrameBits", bits) && bits <= 31)
+        frame.givenBits = static_cast<std::uint8_t>(bits);
+}
+
 // ---- Unknown ----------------------------------------------------------------------------
 
 void writeUnknown(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& parent) {
@@ -187,12 +217,19 @@ void writeTag(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node parent) {
     // nothing read from a movie is ever left out of the document.
     const bool raw = tag.isUnknown() || !codec || (code < 1024 && ctx.keepRaw[code]) ||
                      typeid(tag) == typeid(SwfTag);
+    pugi::xml_node element;
     if (raw) {
         writeUnknown(ctx, tag, parent);
-        return;
+        element = parent.last_child();
+    } else {
+        element = parent.append_child(swfTagName(code));
+        codec->write(ctx, tag, element);
     }
-    pugi::xml_node element = parent.append_child(swfTagName(code));
-    codec->write(ctx, tag, element);
+    // Some tools write the 6-byte header for short bodies; saying so keeps the movie's bytes.
+    // The lossless bitmaps and stream blocks are compiled with it anyway.
+    const bool alwaysLong = code == 19 || code == 20 || code == 36;
+    if (tag.longHeader() && tag.length() < 63 && !alwaysLong)
+        element.append_attribute("LongHeader").set_value("true");
 }
 
 std::string printNode(const pugi::xml_node& node) {
@@ -298,6 +335,7 @@ bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, 
                   (static_cast<std::int64_t>(movie.frameSize.ymax) - movie.frameSize.ymin) / 20);
         setFloat(root, "FrameRate", movie.frameRate);
         setBool(root, "IsCompressed", movie.compressed);
+        appendExactFrame(root, movie.frameSize);
 
         const std::string_view declaration = movie.version >= 6
                                                  ? "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
@@ -365,6 +403,9 @@ void readTags(SwfXmlReader& ctx, const pugi::xml_node& parent, SwfTags& target, 
             failRead(std::string(child.name()) +
                      " elements cannot be compiled yet; keep such tags in the Unknown form");
         }
+        bool longHeader = false;
+        if (readBool(child, "LongHeader", longHeader) && longHeader)
+            tag->setLongHeader(true);
         ctx.current = child;
         ctx.tagOffsets.emplace_back(tag.get(), child.offset_debug());
         target.append(std::move(tag));
@@ -393,6 +434,7 @@ void startMovie(SwfXmlReader& ctx) {
     readBool(ctx.root, "IsCompressed", compressed);
     ctx.movie = std::make_unique<SwfMovie>(compressed, static_cast<std::uint8_t>(version),
                                            width * 20, height * 20, rate);
+    readExactFrame(ctx.root, ctx.movie->frameSize);
 }
 
 // ---- reading in pieces ------------------------------------------------------------------
