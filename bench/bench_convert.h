@@ -9,9 +9,14 @@
 #include "libswf/utils.h"
 #include "swfxml/convert.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <unistd.h>
 #include <utility>
 
 namespace bench {
@@ -68,6 +73,72 @@ inline std::pair<Values, Values> bestConversions(int runs, const std::string& sw
             toSwf = s;
     }
     return {toXml, toSwf};
+}
+
+// What a tag-family benchmark calls its movie and its units, and the rate it aims for.
+struct ConversionReport {
+    const char* movie;    // "text movie"
+    const char* units;    // "glyph entries"
+    const char* rateName; // "glyphs/s"
+    const char* tag;      // first word of the summary line, "#text"
+    const char* countKey; // "glyphs"
+    double minRate;       // units per second, each way
+};
+
+// Prints both conversions of a movie of `count` units (time, units/s, SWF MB/s, peak memory),
+// the round trip, the targets (minRate each way, peak at most 2.5x the XML text) and a
+// summary line for scripts; true when every target is met.
+inline bool reportConversions(const ConversionReport& r, double count, double swfBytes,
+                              const Values& toXml, const Values& toSwf, int runs) {
+    const double xml = toXml.at("bytes");
+    const double toXmlRate = count / toXml.at("seconds");
+    const double toSwfRate = count / toSwf.at("seconds");
+    const double toXmlPeak = toXml.at("peak_rss") / xml;
+    const double toSwfPeak = toSwf.at("peak_rss") / xml;
+    const bool same = toSwf.at("same") != 0;
+    std::printf("%s: %.0f %s, SWF %.2f MB, XML %.2f MB; best of %d runs, each in a fresh "
+                "process\n",
+                r.movie, count, r.units, mb(static_cast<std::uint64_t>(swfBytes)),
+                mb(static_cast<std::uint64_t>(xml)), runs);
+    std::printf("  %-8s %9s %14s %10s %10s %12s\n", "", "convert", r.rateName, "SWF MB/s",
+                "peak MB", "peak / XML");
+    const auto row = [&](const char* way, const Values& v, double rate, double peakRatio) {
+        std::printf("  %-8s %7.0fms %14.0f %10.1f %10.1f %11.2fx\n", way, v.at("seconds") * 1e3,
+                    rate, mbPerSecond(static_cast<std::uint64_t>(swfBytes), v.at("seconds")),
+                    mb(static_cast<std::uint64_t>(v.at("peak_rss"))), peakRatio);
+    };
+    row("SWF>XML", toXml, toXmlRate, toXmlPeak);
+    row("XML>SWF", toSwf, toSwfRate, toSwfPeak);
+    std::printf("  round trip: %s\n", same ? "same bytes" : "DIFFERENT BYTES");
+    const bool rateMet = toXmlRate >= r.minRate && toSwfRate >= r.minRate;
+    const bool memoryMet = toXmlPeak <= 2.5 && toSwfPeak <= 2.5;
+    std::printf("  targets:\n  >= %.0f %s/s each way: %s\n  peak memory <= 2.5x the XML text: "
+                "%s\n",
+                r.minRate, r.units, rateMet ? "met" : "MISSED", memoryMet ? "met" : "MISSED");
+    std::printf("%s %s=%.0f xml_bytes=%.0f to_xml_rate=%.0f to_swf_rate=%.0f to_xml_peak=%.2f "
+                "to_swf_peak=%.2f roundtrip=%s\n",
+                r.tag, r.countKey, count, xml, toXmlRate, toSwfRate, toXmlPeak, toSwfPeak,
+                same ? "ok" : "FAILED");
+    return same && rateMet && memoryMet;
+}
+
+// Runs body in `keep` when given, else in a scratch folder under /tmp that is removed
+// afterwards; `name` names the folder.
+inline int inScratchFolder(const std::string& name, const std::filesystem::path& keep,
+                           const std::function<int(const std::filesystem::path&)>& body) {
+    if (!keep.empty())
+        return body(keep);
+    std::string pattern = "/tmp/" + name + ".XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a scratch folder");
+    struct Scratch {
+        std::filesystem::path path;
+        ~Scratch() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } scratch{pattern};
+    return body(scratch.path);
 }
 
 } // namespace bench

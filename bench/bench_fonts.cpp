@@ -127,39 +127,11 @@ int run(std::size_t wanted, int runs, const std::filesystem::path& folder) {
                       {"bytes", static_cast<double>(swf.size())}};
     });
     const auto [toXml, toSwf] = bench::bestConversions(runs, swfPath, xmlPath);
-
-    const double glyphs = made.at("glyphs");
-    const double swfBytes = made.at("bytes");
-    const double xml = toXml.at("bytes");
-    const double toXmlRate = glyphs / toXml.at("seconds");
-    const double toSwfRate = glyphs / toSwf.at("seconds");
-    const double toXmlPeak = toXml.at("peak_rss") / xml;
-    const double toSwfPeak = toSwf.at("peak_rss") / xml;
-    const bool same = toSwf.at("same") != 0;
-    std::printf("font movie: %.0f glyphs, SWF %.2f MB, XML %.2f MB; best of %d runs, each in a "
-                "fresh process\n",
-                glyphs, bench::mb(static_cast<std::uint64_t>(swfBytes)),
-                bench::mb(static_cast<std::uint64_t>(xml)), runs);
-    std::printf("  %-8s %9s %12s %10s %10s %12s\n", "", "convert", "glyphs/s", "SWF MB/s",
-                "peak MB", "peak / XML");
-    std::printf("  %-8s %7.0fms %12.0f %10.1f %10.1f %11.2fx\n", "SWF>XML",
-                toXml.at("seconds") * 1e3, toXmlRate,
-                bench::mbPerSecond(static_cast<std::uint64_t>(swfBytes), toXml.at("seconds")),
-                bench::mb(static_cast<std::uint64_t>(toXml.at("peak_rss"))), toXmlPeak);
-    std::printf("  %-8s %7.0fms %12.0f %10.1f %10.1f %11.2fx\n", "XML>SWF",
-                toSwf.at("seconds") * 1e3, toSwfRate,
-                bench::mbPerSecond(static_cast<std::uint64_t>(swfBytes), toSwf.at("seconds")),
-                bench::mb(static_cast<std::uint64_t>(toSwf.at("peak_rss"))), toSwfPeak);
-    std::printf("  round trip: %s\n", same ? "same bytes" : "DIFFERENT BYTES");
-    const bool rateMet = toXmlRate >= 1e5 && toSwfRate >= 1e5;
-    const bool memoryMet = toXmlPeak <= 2.5 && toSwfPeak <= 2.5;
-    std::printf("  targets:\n  >= 100,000 glyphs/s each way: %s\n"
-                "  peak memory <= 2.5x the XML text: %s\n",
-                rateMet ? "met" : "MISSED", memoryMet ? "met" : "MISSED");
-    std::printf("#fonts glyphs=%.0f xml_bytes=%.0f to_xml_rate=%.0f to_swf_rate=%.0f "
-                "to_xml_peak=%.2f to_swf_peak=%.2f roundtrip=%s\n",
-                glyphs, xml, toXmlRate, toSwfRate, toXmlPeak, toSwfPeak, same ? "ok" : "FAILED");
-    return same && rateMet && memoryMet ? 0 : 1;
+    const bench::ConversionReport report{"font movie", "glyphs", "glyphs/s",
+                                         "#fonts",     "glyphs", 1e5};
+    return bench::reportConversions(report, made.at("glyphs"), made.at("bytes"), toXml, toSwf, runs)
+               ? 0
+               : 1;
 }
 
 } // namespace
@@ -182,19 +154,9 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        if (!keep.empty())
-            return run(glyphs, runs, keep);
-        char pattern[] = "/tmp/bench_fonts.XXXXXX";
-        if (!::mkdtemp(pattern))
-            throw std::runtime_error("cannot make a scratch folder");
-        struct Scratch {
-            std::filesystem::path path;
-            ~Scratch() {
-                std::error_code ignored;
-                std::filesystem::remove_all(path, ignored);
-            }
-        } scratch{pattern};
-        return run(glyphs, runs, scratch.path);
+        return bench::inScratchFolder(
+            "bench_fonts", keep,
+            [&](const std::filesystem::path& folder) { return run(glyphs, runs, folder); });
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_fonts: %s\n", e.what());
         return 1;

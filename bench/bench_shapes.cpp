@@ -178,33 +178,11 @@ int run(std::size_t wanted, int runs, const std::filesystem::path& folder) {
                       {"bytes", static_cast<double>(swf.size())}};
     });
     const auto [toXml, toSwf] = bench::bestConversions(runs, swfPath, xmlPath);
-
-    const double edges = made.at("edges");
-    const double xml = toXml.at("bytes");
-    const double toXmlRate = edges / toXml.at("seconds");
-    const double toSwfRate = edges / toSwf.at("seconds");
-    const double toXmlPeak = toXml.at("peak_rss") / xml;
-    const double toSwfPeak = toSwf.at("peak_rss") / xml;
-    const bool same = toSwf.at("same") != 0;
-    std::printf("shape movie: %.0f edge records, SWF %.2f MB, XML %.2f MB; best of %d runs, each "
-                "in a fresh process\n",
-                edges, bench::mb(static_cast<std::uint64_t>(made.at("bytes"))),
-                bench::mb(static_cast<std::uint64_t>(xml)), runs);
-    std::printf("  %-8s %9s %14s %10s %12s\n", "", "convert", "records/s", "peak MB", "peak / XML");
-    std::printf("  %-8s %7.0fms %14.0f %10.1f %11.2fx\n", "SWF>XML", toXml.at("seconds") * 1e3,
-                toXmlRate, bench::mb(static_cast<std::uint64_t>(toXml.at("peak_rss"))), toXmlPeak);
-    std::printf("  %-8s %7.0fms %14.0f %10.1f %11.2fx\n", "XML>SWF", toSwf.at("seconds") * 1e3,
-                toSwfRate, bench::mb(static_cast<std::uint64_t>(toSwf.at("peak_rss"))), toSwfPeak);
-    std::printf("  round trip: %s\n", same ? "same bytes" : "DIFFERENT BYTES");
-    const bool rateMet = toXmlRate >= 2e6 && toSwfRate >= 2e6;
-    const bool memoryMet = toXmlPeak <= 2.5 && toSwfPeak <= 2.5;
-    std::printf("  targets:\n  >= 2,000,000 edge records/s each way: %s\n"
-                "  peak memory <= 2.5x the XML text: %s\n",
-                rateMet ? "met" : "MISSED", memoryMet ? "met" : "MISSED");
-    std::printf("#shapes edges=%.0f xml_bytes=%.0f to_xml_rate=%.0f to_swf_rate=%.0f "
-                "to_xml_peak=%.2f to_swf_peak=%.2f roundtrip=%s\n",
-                edges, xml, toXmlRate, toSwfRate, toXmlPeak, toSwfPeak, same ? "ok" : "FAILED");
-    return same && rateMet && memoryMet ? 0 : 1;
+    const bench::ConversionReport report{"shape movie", "edge records", "records/s",
+                                         "#shapes",     "edges",        2e6};
+    return bench::reportConversions(report, made.at("edges"), made.at("bytes"), toXml, toSwf, runs)
+               ? 0
+               : 1;
 }
 
 } // namespace
@@ -227,19 +205,9 @@ int main(int argc, char** argv) {
         }
     }
     try {
-        if (!keep.empty())
-            return run(records, runs, keep);
-        char pattern[] = "/tmp/bench_shapes.XXXXXX";
-        if (!::mkdtemp(pattern))
-            throw std::runtime_error("cannot make a scratch folder");
-        struct Scratch {
-            std::filesystem::path path;
-            ~Scratch() {
-                std::error_code ignored;
-                std::filesystem::remove_all(path, ignored);
-            }
-        } scratch{pattern};
-        return run(records, runs, scratch.path);
+        return bench::inScratchFolder(
+            "bench_shapes", keep,
+            [&](const std::filesystem::path& folder) { return run(records, runs, folder); });
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_shapes: %s\n", e.what());
         return 1;
