@@ -32,39 +32,13 @@ void checkWidth(unsigned bits, unsigned maxBits, const char* what) {
                                                               std::to_string(maxBits) + " allowed");
 }
 
-bool fitsSigned(std::int32_t value, unsigned bits) {
-    if (bits == 0)
-        return value == 0;
-    if (bits >= 32)
-        return true;
-    const std::int64_t half = std::int64_t{1} << (bits - 1);
-    return value >= -half && value < half;
-}
-
-// The width a file gave while it fits its width field (at most `most`) and holds every value
-// of its field, else the fewest bits.
-unsigned pickWidth(std::uint8_t given, unsigned most, std::span<const std::int32_t> values,
-                   unsigned rule) {
-    if (given == NotGivenBits || given > most)
-        return rule;
-    for (const std::int32_t v : values)
-        if (!fitsSigned(v, given))
-            return rule;
-    return given;
-}
-
-// Keeps a width read from a file only where it differs from the fewest bits.
-std::uint8_t givenWidth(unsigned read, unsigned rule) {
-    return read == rule ? NotGivenBits : static_cast<std::uint8_t>(read);
-}
-
 } // namespace
 
 // ---- rectangle ------------------------------------------------------------------------------
 
 unsigned SwfRect::bitCount() const {
     const std::int32_t values[4] = {xmin, xmax, ymin, ymax};
-    const unsigned n = pickWidth(givenBits, 31, values, signedBitCount(values));
+    const unsigned n = givenOrRuleBits(givenBits, 0, 31, values, signedBitCount(values));
     checkWidth(n, 31, "a rectangle");
     return n;
 }
@@ -77,7 +51,7 @@ void SwfRect::read(SwfIStream& is) {
     ymax = is.readSignedBits(n);
     is.alignBits();
     const std::int32_t values[4] = {xmin, xmax, ymin, ymax};
-    givenBits = givenWidth(n, signedBitCount(values));
+    givenBits = keptBits(n, signedBitCount(values));
 }
 
 std::uint32_t SwfRect::computeSize(const SwfStream&) const {
@@ -101,20 +75,21 @@ SwfMatrix::Fields SwfMatrix::fields() const {
     if (hasScale) {
         f.scale[0] = toFixed(scaleX, "a matrix scale");
         f.scale[1] = toFixed(scaleY, "a matrix scale");
-        f.scaleBits = pickWidth(givenScaleBits, 31, f.scale, pairBitCount(f.scale[0], f.scale[1]));
+        f.scaleBits =
+            givenOrRuleBits(givenScaleBits, 0, 31, f.scale, pairBitCount(f.scale[0], f.scale[1]));
         checkWidth(f.scaleBits, 31, "a matrix scale");
     }
     if (hasRotate) {
         f.rotate[0] = toFixed(rotateSkew0, "a matrix rotation");
         f.rotate[1] = toFixed(rotateSkew1, "a matrix rotation");
-        f.rotateBits =
-            pickWidth(givenRotateBits, 31, f.rotate, pairBitCount(f.rotate[0], f.rotate[1]));
+        f.rotateBits = givenOrRuleBits(givenRotateBits, 0, 31, f.rotate,
+                                       pairBitCount(f.rotate[0], f.rotate[1]));
         checkWidth(f.rotateBits, 31, "a matrix rotation");
     }
     f.translate[0] = translateX;
     f.translate[1] = translateY;
-    f.translateBits = pickWidth(givenTranslateBits, 31, f.translate,
-                                pairBitCount(f.translate[0], f.translate[1]));
+    f.translateBits = givenOrRuleBits(givenTranslateBits, 0, 31, f.translate,
+                                      pairBitCount(f.translate[0], f.translate[1]));
     checkWidth(f.translateBits, 31, "a matrix translation");
     return f;
 }
@@ -125,7 +100,7 @@ void SwfMatrix::read(SwfIStream& is) {
         const unsigned n = is.readBits(5);
         a = is.readSignedBits(n);
         b = is.readSignedBits(n);
-        return givenWidth(n, pairBitCount(a, b));
+        return keptBits(n, pairBitCount(a, b));
     };
     std::int32_t first = 0, second = 0;
     givenScaleBits = givenRotateBits = NotGivenBits;
@@ -224,7 +199,7 @@ unsigned termBits(std::span<const std::int32_t> terms) {
 unsigned SwfColorTransform::bitCount(const SwfStream& ctx) const {
     std::int32_t terms[8];
     const std::span<const std::int32_t> written(terms, writtenTerms(*this, ctx.alpha, terms));
-    const unsigned n = pickWidth(givenBits, 15, written, termBits(written));
+    const unsigned n = givenOrRuleBits(givenBits, 0, 15, written, termBits(written));
     checkWidth(n, 15, "a colour transform");
     return n;
 }
@@ -250,7 +225,7 @@ void SwfColorTransform::read(SwfIStream& is) {
     }
     is.alignBits();
     std::int32_t terms[8];
-    givenBits = givenWidth(n, termBits({terms, writtenTerms(*this, is.alpha, terms)}));
+    givenBits = keptBits(n, termBits({terms, writtenTerms(*this, is.alpha, terms)}));
 }
 
 std::uint32_t SwfColorTransform::computeSize(const SwfStream& ctx) const {

@@ -257,6 +257,29 @@ unsigned unsignedBitCount(std::uint32_t value) {
     return static_cast<unsigned>(std::bit_width(value));
 }
 
+bool fitsSignedBits(std::int32_t value, unsigned bits) {
+    if (bits == 0)
+        return value == 0;
+    if (bits >= 32)
+        return true;
+    const std::int64_t half = std::int64_t{1} << (bits - 1);
+    return value >= -half && value < half;
+}
+
+unsigned givenOrRuleBits(std::uint8_t given, unsigned least, unsigned most,
+                         std::span<const std::int32_t> values, unsigned rule) {
+    if (given == NotGivenBits || given < least || given > most)
+        return rule;
+    for (const std::int32_t v : values)
+        if (!fitsSignedBits(v, given))
+            return rule;
+    return given;
+}
+
+std::uint8_t keptBits(unsigned read, unsigned rule) {
+    return read == rule ? NotGivenBits : static_cast<std::uint8_t>(read);
+}
+
 unsigned signedBitCount(std::span<const std::int32_t> values) {
     std::uint32_t largest = 0;
     for (std::int32_t v : values) {

@@ -134,8 +134,8 @@ SwfTagDefineTextBase::SwfTagDefineTextBase(std::uint16_t code, bool alpha, SwfIS
     records.read(is);
     std::uint8_t leastGlyph = 0, leastAdvance = 0;
     records.fieldWidths(leastGlyph, leastAdvance);
-    givenGlyphBits = glyphBits == leastGlyph ? NotGiven : glyphBits;
-    givenAdvanceBits = advanceBits == leastAdvance ? NotGiven : advanceBits;
+    givenGlyphBits = keptBits(glyphBits, leastGlyph);
+    givenAdvanceBits = keptBits(advanceBits, leastAdvance);
 }
 
 void SwfTagDefineTextBase::widths(std::uint8_t& glyphBits, std::uint8_t& advanceBits) const {
@@ -145,13 +145,7 @@ void SwfTagDefineTextBase::widths(std::uint8_t& glyphBits, std::uint8_t& advance
     for (const auto& record : records)
         for (const SwfGlyphEntry& glyph : record->glyphs) {
             glyphFits = glyphFits && (givenGlyphBits >= 32 || glyph.index >> givenGlyphBits == 0);
-            if (advanceFits) {
-                const std::int64_t half =
-                    givenAdvanceBits == 0 ? 0 : std::int64_t{1} << (givenAdvanceBits - 1);
-                advanceFits = givenAdvanceBits == 0
-                                  ? glyph.advance == 0
-                                  : glyph.advance >= -half && glyph.advance < half;
-            }
+            advanceFits = advanceFits && fitsSignedBits(glyph.advance, givenAdvanceBits);
         }
     if (glyphFits)
         glyphBits = givenGlyphBits;

@@ -17,7 +17,6 @@ namespace libswf {
 // uses it again while it still holds every value of its field, so that those records come
 // back byte for byte and an edited value never makes a record unreadable. A record built in
 // code has no given width.
-inline constexpr std::uint8_t NotGivenBits = 0xFF;
 
 // A rectangle in twips.
 class SwfRect : public SwfStruct {

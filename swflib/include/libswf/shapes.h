@@ -254,7 +254,7 @@ struct SwfStyleCounts {
 // only while every value it covers fits in it, so an edited shape never comes out
 // unreadable. These are the style index widths; edges and moves keep one width each.
 struct SwfIndexWidths {
-    static constexpr std::uint8_t NotGiven = 0xFF;
+    static constexpr std::uint8_t NotGiven = NotGivenBits;
     std::uint8_t fill = NotGiven;
     std::uint8_t line = NotGiven;
 };

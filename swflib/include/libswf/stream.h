@@ -173,4 +173,16 @@ unsigned pairBitCount(std::int32_t a, std::int32_t b);
 // Bits needed for an unsigned value (0 for 0).
 unsigned unsignedBitCount(std::uint32_t value);
 
+// Field widths as a movie gave them. Other tools often write wider fields than the values
+// need; records keep such a width and write it again while it still holds their values, so
+// that real movies come back byte for byte. This marks a width that was not given.
+inline constexpr std::uint8_t NotGivenBits = 0xFF;
+// Whether a signed field of `bits` bits holds the value (0 bits hold only 0).
+bool fitsSignedBits(std::int32_t value, unsigned bits);
+// The given width while it lies within [least, most] and holds every value, else `rule`.
+unsigned givenOrRuleBits(std::uint8_t given, unsigned least, unsigned most,
+                         std::span<const std::int32_t> values, unsigned rule);
+// A width read from a movie, kept only where it differs from the one `rule` gives.
+std::uint8_t keptBits(unsigned read, unsigned rule);
+
 } // namespace libswf

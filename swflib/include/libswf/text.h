@@ -65,7 +65,7 @@ public:
 // DefineText and DefineText2 share their layout; only the colour form differs.
 class SwfTagDefineTextBase : public SwfDefinitionTag {
 public:
-    static constexpr std::uint8_t NotGiven = 0xFF;
+    static constexpr std::uint8_t NotGiven = NotGivenBits;
 
     SwfRect bounds;
     SwfMatrix matrix;

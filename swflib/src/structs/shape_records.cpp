@@ -54,37 +54,20 @@ unsigned moveBits(std::int32_t dx, std::int32_t dy) {
     return dx == 0 && dy == 0 ? 0 : std::max(signedBits(dx), signedBits(dy));
 }
 
-bool fitsSigned(std::int32_t v, unsigned bits) {
-    if (bits == 0)
-        return v == 0;
-    if (bits >= 32)
-        return true;
-    const std::int64_t half = std::int64_t{1} << (bits - 1);
-    return v >= -half && v < half;
-}
-
-// The width a file gave for a record's values while it still holds them all and fits the
-// record's width field, else the fewest bits.
-unsigned recordBits(std::uint8_t given, unsigned least, unsigned most, unsigned rule,
-                    std::initializer_list<std::int32_t> list) {
-    if (given == SwfIndexWidths::NotGiven || given < least || given > most)
-        return rule;
-    for (const std::int32_t v : list)
-        if (!fitsSigned(v, given))
-            return rule;
-    return given;
-}
-
+// The widths a file gave while they still hold the values, else the fewest bits.
 unsigned lineWidth(const SwfLine& line) {
-    return recordBits(line.givenBits, 2, 17, lineBits(line.dx, line.dy), {line.dx, line.dy});
+    const std::int32_t values[] = {line.dx, line.dy};
+    return givenOrRuleBits(line.givenBits, 2, 17, values, lineBits(line.dx, line.dy));
 }
 
 unsigned curveWidth(const SwfCurve& c) {
-    return recordBits(c.givenBits, 2, 17, curveBits(c), {c.cdx, c.cdy, c.adx, c.ady});
+    const std::int32_t values[] = {c.cdx, c.cdy, c.adx, c.ady};
+    return givenOrRuleBits(c.givenBits, 2, 17, values, curveBits(c));
 }
 
 unsigned moveWidth(const SwfStyleChange& c) {
-    return recordBits(c.givenMoveBits, 0, 31, moveBits(c.moveDX, c.moveDY), {c.moveDX, c.moveDY});
+    const std::int32_t values[] = {c.moveDX, c.moveDY};
+    return givenOrRuleBits(c.givenMoveBits, 0, 31, values, moveBits(c.moveDX, c.moveDY));
 }
 
 [[noreturn]] void edgeTooWide(unsigned bits, const char* what, const std::string& values) {
@@ -138,11 +121,6 @@ std::vector<IndexNeeds> indexNeeds(const SwfShapeRecords& records) {
 std::uint8_t pickWidth(std::uint8_t given, unsigned rule, unsigned need) {
     return static_cast<std::uint8_t>(
         given != SwfIndexWidths::NotGiven && given <= 15 && given >= need ? given : rule);
-}
-
-// Keeps a width read from the file only where it differs from the one the writer would pick.
-std::uint8_t givenWidth(unsigned read, unsigned rule) {
-    return read == rule ? SwfIndexWidths::NotGiven : static_cast<std::uint8_t>(read);
 }
 
 } // namespace
@@ -287,7 +265,7 @@ void SwfShapeRecords::read(SwfIStream& is) {
     unsigned ruleLine = is.numLineBits;
     is.numFillBits = static_cast<std::uint8_t>(is.readBits(4));
     is.numLineBits = static_cast<std::uint8_t>(is.readBits(4));
-    givenWidths = {givenWidth(is.numFillBits, ruleFill), givenWidth(is.numLineBits, ruleLine)};
+    givenWidths = {keptBits(is.numFillBits, ruleFill), keptBits(is.numLineBits, ruleLine)};
     // Every record takes at least six bits, so the loop ends at the body's end at the latest.
     for (;;) {
         if (is.readBits(1) == 0) {
@@ -304,7 +282,7 @@ void SwfShapeRecords::read(SwfIStream& is) {
                 const unsigned n = is.readBits(5);
                 change->moveDX = is.readSignedBits(n);
                 change->moveDY = is.readSignedBits(n);
-                change->givenMoveBits = givenWidth(n, moveBits(change->moveDX, change->moveDY));
+                change->givenMoveBits = keptBits(n, moveBits(change->moveDX, change->moveDY));
             }
             if (change->setFill0)
                 change->fill0 = static_cast<std::uint16_t>(is.readBits(is.numFillBits));
@@ -320,8 +298,8 @@ void SwfShapeRecords::read(SwfIStream& is) {
                 is.numLineBits = static_cast<std::uint8_t>(is.readBits(4));
                 ruleFill = styleIndexBits(change->fillStyles.size());
                 ruleLine = styleIndexBits(change->lineStyles.size());
-                change->givenWidths = {givenWidth(is.numFillBits, ruleFill),
-                                       givenWidth(is.numLineBits, ruleLine)};
+                change->givenWidths = {keptBits(is.numFillBits, ruleFill),
+                                       keptBits(is.numLineBits, ruleLine)};
             }
             push_back(std::move(change));
         } else if (is.readBits(1) == 1) {
@@ -335,7 +313,7 @@ void SwfShapeRecords::read(SwfIStream& is) {
             } else {
                 line->dx = is.readSignedBits(n);
             }
-            line->givenBits = givenWidth(n, lineBits(line->dx, line->dy));
+            line->givenBits = keptBits(n, lineBits(line->dx, line->dy));
             push_back(std::move(line));
         } else {
             const unsigned n = is.readBits(4) + 2;
@@ -344,7 +322,7 @@ void SwfShapeRecords::read(SwfIStream& is) {
             curve->cdy = is.readSignedBits(n);
             curve->adx = is.readSignedBits(n);
             curve->ady = is.readSignedBits(n);
-            curve->givenBits = givenWidth(n, curveBits(*curve));
+            curve->givenBits = keptBits(n, curveBits(*curve));
             push_back(std::move(curve));
         }
     }
