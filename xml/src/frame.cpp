@@ -79,8 +79,7 @@ void appendExactFrame(pugi::xml_node& root, const SwfRect& frame) {
     setNumber(root, "FrameMinY", frame.ymin);
     setNumber(root, "FrameMaxX", frame.xmax);
     setNumber(root, "FrameMaxY", frame.ymax);
-    if (frame.givenBits != NotGivenBits)
-        setNumber(root, "FrameBits", frame.givenBits);
+    setGivenBits(root, "FrameBits", frame.givenBits);
 }
 
 // Each of the four found replaces its side of the rectangle Width and Height gave.
@@ -89,9 +88,7 @@ void readExactFrame(const pugi::xml_node& root, SwfRect& frame) {
     readNumber(root, "FrameMinY", frame.ymin);
     readNumber(root, "FrameMaxX", frame.xmax);
     readNumber(root, "FrameMaxY", frame.ymax);
-    unsigned bits = 0;
-    if (readNumber(root, "FrameBits", bits) && bits <= 31)
-        frame.givenBits = static_cast<std::uint8_t>(bits);
+    readGivenBits(root, "FrameBits", 31, frame.givenBits);
 }
 
 // ---- Unknown ----------------------------------------------------------------------------

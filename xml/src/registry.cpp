@@ -12,10 +12,9 @@ namespace {
 const std::array<const SwfXmlTagCodec*, 1024>& codecsByCode() {
     static const std::array<const SwfXmlTagCodec*, 1024> table = [] {
         std::array<const SwfXmlTagCodec*, 1024> t{};
-        for (auto family :
-             {frameCodecs(), controlCodecs(), actionCodecs(), shapeCodecs(), morphCodecs(),
-              bitmapCodecs(), soundCodecs(), textCodecs(), buttonCodecs(), fontCodecs(),
-              displayCodecs()})
+        for (auto family : {frameCodecs(), controlCodecs(), actionCodecs(), shapeCodecs(),
+                            morphCodecs(), bitmapCodecs(), soundCodecs(), textCodecs(),
+                            buttonCodecs(), fontCodecs(), displayCodecs()})
             for (const SwfXmlTagCodec& codec : family)
                 t[codec.code] = &codec;
         return t;

@@ -254,33 +254,14 @@ std::uint16_t readIndex(const pugi::xml_node& element) {
 // Index widths the file gave, as FillBits and LineBits attributes, only where they differ
 // from the widths the style arrays call for.
 void appendGivenWidths(pugi::xml_node& element, const SwfIndexWidths& widths) {
-    if (widths.fill != SwfIndexWidths::NotGiven)
-        setNumber(element, "FillBits", widths.fill);
-    if (widths.line != SwfIndexWidths::NotGiven)
-        setNumber(element, "LineBits", widths.line);
-}
-
-// The width of an edge's or a move's values, when the file gave one of its own.
-void appendGivenBits(pugi::xml_node& element, const char* name, std::uint8_t bits) {
-    if (bits != SwfIndexWidths::NotGiven)
-        setNumber(element, name, bits);
-}
-
-void readGivenBits(const pugi::xml_node& element, std::string_view name, unsigned most,
-                   std::uint8_t& bits) {
-    unsigned value = 0;
-    if (readNumber(element, name, value) && value <= most)
-        bits = static_cast<std::uint8_t>(value);
+    setGivenBits(element, "FillBits", widths.fill);
+    setGivenBits(element, "LineBits", widths.line);
 }
 
 // Widths beyond the 4 bits of their field are not taken.
 void readGivenWidths(const pugi::xml_node& element, SwfIndexWidths& widths) {
-    unsigned value = 0;
-    if (readNumber(element, "FillBits", value) && value <= 15)
-        widths.fill = static_cast<std::uint8_t>(value);
-    value = 0;
-    if (readNumber(element, "LineBits", value) && value <= 15)
-        widths.line = static_cast<std::uint8_t>(value);
+    readGivenBits(element, "FillBits", 15, widths.fill);
+    readGivenBits(element, "LineBits", 15, widths.line);
 }
 
 std::unique_ptr<SwfStyleChange> readStyleChange(const pugi::xml_node& element, bool lineStyles2) {
@@ -490,7 +471,7 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
             pugi::xml_node e = element.append_child("Line");
             setNumber(e, "DX", line.dx);
             setNumber(e, "DY", line.dy);
-            appendGivenBits(e, "NumBits", line.givenBits);
+            setGivenBits(e, "NumBits", line.givenBits);
             break;
         }
         case SwfShapeRecord::Kind::Curve: {
@@ -500,7 +481,7 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
             setNumber(e, "CDY", curve.cdy);
             setNumber(e, "ADX", curve.adx);
             setNumber(e, "ADY", curve.ady);
-            appendGivenBits(e, "NumBits", curve.givenBits);
+            setGivenBits(e, "NumBits", curve.givenBits);
             break;
         }
         case SwfShapeRecord::Kind::StyleChange: {
@@ -510,7 +491,7 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
                 pugi::xml_node move = e.append_child("Move");
                 setNumber(move, "DX", change.moveDX);
                 setNumber(move, "DY", change.moveDY);
-                appendGivenBits(move, "MoveBits", change.givenMoveBits);
+                setGivenBits(move, "MoveBits", change.givenMoveBits);
             }
             if (change.setFill0)
                 appendIndex(e, "SetFill0", change.fill0);

@@ -116,10 +116,8 @@ void writeDefineText(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) 
     const auto& text = static_cast<const SwfTagDefineTextBase&>(tag);
     setNumber(element, "Id", text.id);
     // Widths the movie gave that differ from the smallest, kept for an unchanged body.
-    if (text.givenGlyphBits != SwfTagDefineTextBase::NotGiven)
-        setNumber(element, "GlyphBits", text.givenGlyphBits);
-    if (text.givenAdvanceBits != SwfTagDefineTextBase::NotGiven)
-        setNumber(element, "AdvanceBits", text.givenAdvanceBits);
+    setGivenBits(element, "GlyphBits", text.givenGlyphBits);
+    setGivenBits(element, "AdvanceBits", text.givenAdvanceBits);
     appendRect(element, "Bounds", text.bounds);
     appendMatrix(element, "Matrix", text.matrix);
     pugi::xml_node records = element.append_child("TextRecords");
@@ -131,12 +129,8 @@ template <class T>
 std::unique_ptr<SwfTag> readDefineText(const pugi::xml_node& element, SwfXmlReader&) {
     auto tag = std::make_unique<T>();
     readNumber(element, "Id", tag->id);
-    unsigned width = 0;
-    if (readNumber(element, "GlyphBits", width) && width <= 32)
-        tag->givenGlyphBits = static_cast<std::uint8_t>(width);
-    width = 0;
-    if (readNumber(element, "AdvanceBits", width) && width <= 32)
-        tag->givenAdvanceBits = static_cast<std::uint8_t>(width);
+    readGivenBits(element, "GlyphBits", 32, tag->givenGlyphBits);
+    readGivenBits(element, "AdvanceBits", 32, tag->givenAdvanceBits);
     if (const pugi::xml_node bounds = findChild(element, "Bounds"))
         tag->bounds = readRect(bounds);
     if (const pugi::xml_node matrix = findChild(element, "Matrix"))

@@ -142,19 +142,14 @@ bool readString(const pugi::xml_node& node, std::string_view name, libswf::SwfSt
 
 // ---- records ----------------------------------------------------------------------------
 
-namespace {
-
-// A width the file gave, as an "NBits" attribute after the values it covers; none when the
-// record uses the fewest bits.
-void appendGivenBits(pugi::xml_node& element, std::uint8_t bits) {
+void setGivenBits(pugi::xml_node& node, const char* name, std::uint8_t bits) {
     if (bits != libswf::NotGivenBits)
-        setNumber(element, "NBits", bits);
+        setNumber(node, name, bits);
 }
 
-// Takes the width only when the text is wholly a number its width field can hold (at most
-// `most`); anything else leaves the record to the fewest bits.
-void readGivenBits(const pugi::xml_node& element, unsigned most, std::uint8_t& bits) {
-    const pugi::xml_attribute a = findAttribute(element, "NBits");
+void readGivenBits(const pugi::xml_node& node, std::string_view name, unsigned most,
+                   std::uint8_t& bits) {
+    const pugi::xml_attribute a = findAttribute(node, name);
     if (!a)
         return;
     const std::string_view text = a.value();
@@ -164,15 +159,13 @@ void readGivenBits(const pugi::xml_node& element, unsigned most, std::uint8_t& b
         bits = static_cast<std::uint8_t>(value);
 }
 
-} // namespace
-
 pugi::xml_node appendRect(pugi::xml_node& parent, const char* name, const libswf::SwfRect& rect) {
     pugi::xml_node element = parent.append_child(name);
     setNumber(element, "MaxX", rect.xmax);
     setNumber(element, "MaxY", rect.ymax);
     setNumber(element, "MinX", rect.xmin);
     setNumber(element, "MinY", rect.ymin);
-    appendGivenBits(element, rect.givenBits);
+    setGivenBits(element, "NBits", rect.givenBits);
     return element;
 }
 
@@ -182,7 +175,7 @@ libswf::SwfRect readRect(const pugi::xml_node& element) {
     readNumber(element, "MaxY", rect.ymax);
     readNumber(element, "MinX", rect.xmin);
     readNumber(element, "MinY", rect.ymin);
-    readGivenBits(element, 31, rect.givenBits);
+    readGivenBits(element, "NBits", 31, rect.givenBits);
     return rect;
 }
 
@@ -225,19 +218,19 @@ pugi::xml_node appendMatrix(pugi::xml_node& parent, const char* name,
     pugi::xml_node translate = element.append_child("Translate");
     setNumber(translate, "TranslateX", matrix.translateX);
     setNumber(translate, "TranslateY", matrix.translateY);
-    appendGivenBits(translate, matrix.givenTranslateBits);
+    setGivenBits(translate, "NBits", matrix.givenTranslateBits);
     // The dialect shows the terms as floats.
     if (matrix.hasScale) {
         pugi::xml_node scale = element.append_child("Scale");
         setMatrixTerm(scale, "ScaleX", matrix.scaleX);
         setMatrixTerm(scale, "ScaleY", matrix.scaleY);
-        appendGivenBits(scale, matrix.givenScaleBits);
+        setGivenBits(scale, "NBits", matrix.givenScaleBits);
     }
     if (matrix.hasRotate) {
         pugi::xml_node rotate = element.append_child("Rotate");
         setMatrixTerm(rotate, "RotateSkew0", matrix.rotateSkew0);
         setMatrixTerm(rotate, "RotateSkew1", matrix.rotateSkew1);
-        appendGivenBits(rotate, matrix.givenRotateBits);
+        setGivenBits(rotate, "NBits", matrix.givenRotateBits);
     }
     return element;
 }
@@ -250,15 +243,15 @@ libswf::SwfMatrix readMatrix(const pugi::xml_node& element) {
         if (namesEqual(c.name(), "Translate")) {
             readNumber(c, "TranslateX", matrix.translateX);
             readNumber(c, "TranslateY", matrix.translateY);
-            readGivenBits(c, 31, matrix.givenTranslateBits);
+            readGivenBits(c, "NBits", 31, matrix.givenTranslateBits);
         } else if (namesEqual(c.name(), "Scale")) {
             matrix.hasScale |= readFloatInto(c, "ScaleX", matrix.scaleX);
             matrix.hasScale |= readFloatInto(c, "ScaleY", matrix.scaleY);
-            readGivenBits(c, 31, matrix.givenScaleBits);
+            readGivenBits(c, "NBits", 31, matrix.givenScaleBits);
         } else if (namesEqual(c.name(), "Rotate")) {
             matrix.hasRotate |= readFloatInto(c, "RotateSkew0", matrix.rotateSkew0);
             matrix.hasRotate |= readFloatInto(c, "RotateSkew1", matrix.rotateSkew1);
-            readGivenBits(c, 31, matrix.givenRotateBits);
+            readGivenBits(c, "NBits", 31, matrix.givenRotateBits);
         }
     }
     return matrix;
@@ -279,7 +272,7 @@ pugi::xml_node appendColorTransform(pugi::xml_node& parent,
         setNumber(element, "AddB", transform.addB);
         setNumber(element, "AddA", transform.addA);
     }
-    appendGivenBits(element, transform.givenBits);
+    setGivenBits(element, "NBits", transform.givenBits);
     return element;
 }
 
@@ -291,7 +284,7 @@ libswf::SwfColorTransform readColorTransform(const pugi::xml_node& element) {
     for (auto [name, term] :
          {std::pair{"AddR", &t.addR}, {"AddG", &t.addG}, {"AddB", &t.addB}, {"AddA", &t.addA}})
         t.hasAdd |= readNumber(element, name, *term);
-    readGivenBits(element, 15, t.givenBits);
+    readGivenBits(element, "NBits", 15, t.givenBits);
     return t;
 }
 

@@ -79,6 +79,16 @@ bool readColor(const pugi::xml_node& node, std::string_view name, libswf::SwfCol
 void setString(pugi::xml_node& node, const char* name, const libswf::SwfString& value);
 bool readString(const pugi::xml_node& node, std::string_view name, libswf::SwfString& target);
 
+// ---- field widths -----------------------------------------------------------------------
+
+// A field width a movie gave (see libswf::NotGivenBits) as an attribute of that name; nothing
+// when none was given.
+void setGivenBits(pugi::xml_node& node, const char* name, std::uint8_t bits);
+// Takes the attribute only when its text is wholly a number of at most `most`; any other
+// text leaves bits alone, so the record is written with the fewest bits.
+void readGivenBits(const pugi::xml_node& node, std::string_view name, unsigned most,
+                   std::uint8_t& bits);
+
 // ---- records ----------------------------------------------------------------------------
 
 // A record whose file gave a field width other than the fewest bits (see libswf/records.h)
