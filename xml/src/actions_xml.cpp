@@ -68,6 +68,8 @@ void setDouble(pugi::xml_node& node, const char* name, double value) {
 constexpr const char* kValueNames[] = {"String",  "Float",  "Null",    "Undefined", "Register",
                                        "Boolean", "Double", "Integer", "Constant8", "Constant16"};
 
+} // namespace
+
 void writeValue(pugi::xml_node& push, const SwfValue& value) {
     const std::uint8_t type = value.type();
     // A plain value stands for null and undefined only.
@@ -106,6 +108,8 @@ void writeValue(pugi::xml_node& push, const SwfValue& value) {
         break;
     }
 }
+
+namespace {
 
 // The value of an element named after a value type, or null for other names.
 constexpr std::string_view kLowerValueNames[] = {"string",    "float",     "null",   "undefined",

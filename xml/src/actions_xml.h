@@ -14,6 +14,8 @@ namespace swfxml {
 void writeActions(pugi::xml_node& list, const libswf::SwfActions& actions, int level);
 // Appends the element of one action to `list`.
 void writeAction(pugi::xml_node& list, const libswf::SwfAction& action, int level);
+// Appends the element of one push value to `push`.
+void writeValue(pugi::xml_node& push, const libswf::SwfValue& value);
 
 // Reads the action elements under `list` into `target`, for a list that the binary form ends
 // with End (DoAction, DoInitAction, clip and button actions): names are matched without regard

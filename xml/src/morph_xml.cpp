@@ -1,7 +1,8 @@
 // Morph shapes in XML: DefineMorphShape and DefineMorphShape2 with their paired styles; the
 // start and end edges use the shape records' form.
+#include "morph_xml.h"
+
 #include "family.h"
-#include "libswf/morph.h"
 #include "shapes_xml.h"
 
 namespace swfxml {
@@ -33,6 +34,8 @@ void readBytePair(const pugi::xml_node& element, std::array<std::uint8_t, 2>& by
     bytes[0] = static_cast<std::uint8_t>(readLowBits(element, "High", 8));
     bytes[1] = static_cast<std::uint8_t>(readLowBits(element, "Low", 8));
 }
+
+} // namespace
 
 // ---- fill styles ------------------------------------------------------------------------
 
@@ -79,6 +82,8 @@ void appendMorphFill(pugi::xml_node& parent, const SwfMorphFillStyle& fill) {
         appendMatrix(element, "EndMatrix", bitmap->endMatrix);
     }
 }
+
+namespace {
 
 // One morph fill element by its name, or null for other names.
 std::unique_ptr<SwfMorphFillStyle> readMorphFill(const pugi::xml_node& element) {

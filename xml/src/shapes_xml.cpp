@@ -51,16 +51,22 @@ void readGradientBits(const pugi::xml_node& element, SwfGradientBits& bits) {
             bits.set(bit.field, readLowBits(element, bit.name, bit.field.width));
 }
 
+} // namespace
+
 void appendGradientRecord(pugi::xml_node& parent, const SwfGradientRecord& record) {
     pugi::xml_node element = parent.append_child("GradientRecord");
     setNumber(element, "Ratio", record.ratio);
     setColor(element, "Color", record.color);
 }
 
+namespace {
+
 void readGradientRecord(const pugi::xml_node& element, SwfGradientRecord& record) {
     record.ratio = static_cast<std::uint8_t>(readLowBits(element, "Ratio", 8));
     readColor(element, "Color", record.color);
 }
+
+} // namespace
 
 // ---- fill styles ------------------------------------------------------------------------
 
@@ -101,6 +107,8 @@ void appendFillStyle(pugi::xml_node& parent, const SwfFillStyle& fill) {
         appendMatrix(element, "Matrix", bitmap->matrix);
     }
 }
+
+namespace {
 
 void appendFillStyles(pugi::xml_node& parent, const SwfFillStyles& fills) {
     pugi::xml_node element = parent.append_child("FillStyles");

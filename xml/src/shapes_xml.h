@@ -21,6 +21,11 @@ void appendShapeRecords(pugi::xml_node& element, const libswf::SwfShapeRecords& 
 void readShapeRecords(const pugi::xml_node& element, libswf::SwfShapeRecords& records,
                       bool lineStyles2);
 
+// Appends a GradientRecord element.
+void appendGradientRecord(pugi::xml_node& parent, const libswf::SwfGradientRecord& record);
+// Appends the element of one fill style: SolidFillStyle, GradientFillStyle or BitmapFillStyle.
+void appendFillStyle(pugi::xml_node& parent, const libswf::SwfFillStyle& fill);
+
 // "Linear", "Radial", "FocalRadialGradient", or null for other types.
 const char* gradientFillTypeName(std::uint8_t type);
 // Sets type from one of those names in any case; false, leaving type alone, for other text.

@@ -1,0 +1,14 @@
+// The XML form of the morph family that other modules reuse.
+#pragma once
+
+#include "libswf/morph.h"
+
+#include <pugixml.hpp>
+
+namespace swfxml {
+
+// Appends the element of one morph fill style: MorphSolidFillStyle, MorphGradientFillStyle
+// (with its MorphGradientRecords) or BitmapFillStyle.
+void appendMorphFill(pugi::xml_node& parent, const libswf::SwfMorphFillStyle& fill);
+
+} // namespace swfxml
