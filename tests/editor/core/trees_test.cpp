@@ -242,7 +242,7 @@ TEST(Trees, ViewTagsNames) {
     const vorn::DocumentTrees trees = vorn::buildDocumentTrees(
         "<Movie><placeobject2 Depth=\"1\"><Matrix/></placeobject2>"
         "<PlaceObject2 Depth=\"2\"/><PlaceObject2 Depth=\"3\"/><DefineSprite>"
-        "<ShowFrame/><Unknown TagType=\"200\"/><ShowFrame/></DefineSprite><String/>"
+        "<ShowFrame/><Unknown TagType=\"200\"/><ShowFrame/></DefineSprite><String>DoAction</String>"
         "<ShowFrame/><End/><movie/></Movie>");
     ASSERT_TRUE(trees.parsed);
     const std::vector<std::string> names = vorn::viewTagNames(trees.tags);
