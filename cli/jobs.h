@@ -6,7 +6,7 @@
 
 namespace vorn::cli {
 
-enum class Kind { Swf, Xml };
+enum class Kind { Swf, Xml, Project };
 
 struct Outcome {
     bool ok = true;

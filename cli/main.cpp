@@ -1,6 +1,7 @@
 // vorn-convert: converts Flash movies to the XML dialect and back from the command line.
 #include "batch.h"
 #include "jobs.h"
+#include "projects.h"
 
 #include <CLI/CLI.hpp>
 
@@ -21,7 +22,10 @@ const char* kDescription =
     "  vorn-convert -o DIR IN...           each input into DIR, as the other kind\n"
     "  vorn-convert --rewrite IN.swf OUT.swf\n"
     "                                      read a movie into the model and write it back\n"
-    "  vorn-convert --check IN.xml...      well-formed, root attributes valid, compiles\n\n"
+    "  vorn-convert --check IN.xml...      well-formed, root attributes valid, compiles\n"
+    "  vorn-convert IN.swf OUT.vorn        a movie or a document into an editor project\n"
+    "  vorn-convert IN.vorn OUT.swf        a project's document into a movie (or OUT.xml);\n"
+    "                                      --check also checks projects\n\n"
     "The direction follows the extensions; --to overrides the output kind. Outputs are\n"
     "written to a temporary file beside them and renamed only when complete, so a failed\n"
     "conversion never leaves a half-written or damaged file.\n\n"
@@ -34,11 +38,34 @@ int usage(const std::string& message) {
 }
 
 const char* extension(Kind kind) {
-    return kind == Kind::Swf ? ".swf" : ".xml";
+    return kind == Kind::Swf ? ".swf" : kind == Kind::Project ? ".vorn" : ".xml";
+}
+
+// The kind of a path by its extension, projects included.
+bool kindOfPath(const std::string& path, Kind& kind) {
+    if (isProject(path)) {
+        kind = Kind::Project;
+        return true;
+    }
+    return kindOf(path, kind);
+}
+
+Kind kindNamed(const std::string& name) {
+    return name == "swf" ? Kind::Swf : name == "vorn" ? Kind::Project : Kind::Xml;
 }
 
 Job conversion(const std::string& input, const std::string& output, Kind from, Kind to,
                bool rewrite) {
+    if (to == Kind::Project)
+        return {input, [=] {
+                    return from == Kind::Swf ? swfToProject(input, output)
+                                             : xmlToProject(input, output);
+                }};
+    if (from == Kind::Project)
+        return {input, [=] {
+                    return to == Kind::Swf ? projectToSwf(input, output)
+                                           : projectToXml(input, output);
+                }};
     if (rewrite || (from == Kind::Swf && to == Kind::Swf))
         return {input, [=] { return rewriteSwf(input, output); }};
     if (from == Kind::Swf)
@@ -58,7 +85,7 @@ int main(int argc, char** argv) {
     unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     app.add_option("files", inputs, "IN OUT, or the inputs of a batch or check");
     app.add_option("-o,--output-dir", outputDir, "Write each input's conversion into DIR");
-    app.add_option("--to", to, "Kind of the outputs")->check(CLI::IsMember({"swf", "xml"}));
+    app.add_option("--to", to, "Kind of the outputs")->check(CLI::IsMember({"swf", "xml", "vorn"}));
     app.add_flag("--rewrite", rewrite, "Read movies into the model and write them back");
     app.add_flag("--check", check, "Check XML documents without writing anything");
     app.add_option("-j,--jobs", threads, "Worker threads (default: the number of cores)")
@@ -77,21 +104,25 @@ int main(int argc, char** argv) {
         if (rewrite || !outputDir.empty() || !to.empty())
             return usage("--check takes only input files");
         for (const std::string& input : inputs)
-            jobs.push_back({input, [input] { return checkXml(input); }});
+            jobs.push_back({input, [input] {
+                                return isProject(input) ? checkProject(input) : checkXml(input);
+                            }});
     } else if (outputDir.empty()) {
         if (inputs.size() != 2)
             return usage("give IN OUT, or -o DIR with the inputs");
         Kind from, toKind;
-        if (!kindOf(inputs[0], from))
-            return usage(inputs[0] + ": not a .swf or .xml file");
+        if (!kindOfPath(inputs[0], from))
+            return usage(inputs[0] + ": not a .swf, .xml or .vorn file");
         if (!to.empty())
-            toKind = to == "swf" ? Kind::Swf : Kind::Xml;
-        else if (!kindOf(inputs[1], toKind))
-            return usage(inputs[1] + ": not a .swf or .xml file; use --to");
+            toKind = kindNamed(to);
+        else if (!kindOfPath(inputs[1], toKind))
+            return usage(inputs[1] + ": not a .swf, .xml or .vorn file; use --to");
         if (rewrite && (from != Kind::Swf || toKind != Kind::Swf))
             return usage("--rewrite reads and writes .swf files");
         if (from == Kind::Xml && toKind == Kind::Xml)
             return usage("both files are XML: nothing to convert");
+        if (from == Kind::Project && toKind == Kind::Project)
+            return usage("both files are projects: nothing to convert");
         jobs.push_back(conversion(inputs[0], inputs[1], from, toKind, rewrite));
     } else {
         std::error_code error;
@@ -100,13 +131,17 @@ int main(int argc, char** argv) {
         std::set<std::string> outputs;
         for (const std::string& input : inputs) {
             Kind from;
-            if (!kindOf(input, from))
-                return usage(input + ": not a .swf or .xml file");
+            if (!kindOfPath(input, from))
+                return usage(input + ": not a .swf, .xml or .vorn file");
             Kind toKind = rewrite ? Kind::Swf : from == Kind::Swf ? Kind::Xml : Kind::Swf;
             if (!to.empty())
-                toKind = to == "swf" ? Kind::Swf : Kind::Xml;
+                toKind = kindNamed(to);
             if (from == Kind::Xml && toKind == Kind::Xml)
                 return usage(input + ": XML to XML: nothing to convert");
+            if (from == Kind::Project && toKind == Kind::Project)
+                return usage(input + ": project to project: nothing to convert");
+            if (rewrite && from == Kind::Project)
+                return usage("--rewrite reads and writes .swf files");
             const std::string output =
                 (fs::path(outputDir) / fs::path(input).stem()).string() + extension(toKind);
             if (!outputs.insert(output).second)

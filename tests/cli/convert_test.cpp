@@ -107,7 +107,7 @@ TEST_F(Convert, UsageErrorsExitWithTwo) {
     EXPECT_EQ(convert("--rewrite only-one.swf").status, 2);
     EXPECT_EQ(convert("--bogus a b").status, 2);
     EXPECT_EQ(convert("a.swf b.txt").err,
-              "vorn-convert: b.txt: not a .swf or .xml file; use --to (see --help)\n");
+              "vorn-convert: b.txt: not a .swf, .xml or .vorn file; use --to (see --help)\n");
     EXPECT_EQ(convert("a.xml b.xml").status, 2);
     EXPECT_EQ(convert("--rewrite a.xml b.swf").status, 2);
     EXPECT_EQ(convert("-o /nonexistent-folder a.swf").err,
