@@ -1,9 +1,11 @@
 #include "files/code_page.h"
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <iconv.h>
 #include <vector>
 
@@ -109,6 +111,36 @@ EncodedText unencodable(std::string_view text, std::size_t at, const std::string
     result.line = place.line;
     result.column = place.column;
     return result;
+}
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+// The first byte at or after p that is not ASCII, or end; eight bytes at a time.
+const char* skipAscii(const char* p, const char* end) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (std::uint64_t word; end - p >= 8; p += 8) {
+            std::memcpy(&word, p, 8);
+            if (const std::uint64_t high = word & kHighBits)
+                return p + (std::countr_zero(high) >> 3);
+        }
+    }
+    while (p < end && !(*p & 0x80))
+        ++p;
+    return p;
+}
+
+// Where the run of ASCII bytes that ends at `at` starts.
+std::size_t asciiRunBefore(const char* base, std::size_t at) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (std::uint64_t word; at >= 8; at -= 8) {
+            std::memcpy(&word, base + at - 8, 8);
+            if (const std::uint64_t high = word & kHighBits)
+                return at - 8 + ((63 - std::countl_zero(high)) >> 3) + 1;
+        }
+    }
+    while (at > 0 && !(base[at - 1] & 0x80))
+        --at;
+    return at;
 }
 
 std::string normalName(std::string_view name) {
@@ -323,28 +355,43 @@ DecodedText LegacyCodePage::decode(std::string bytes) const {
         return result;
     }
     const Table& table = *m_table;
-    std::size_t high = 0;
-    for (char c : bytes)
-        high += static_cast<unsigned char>(c) >= 0x80;
     result.ok = true;
-    if (high == 0 && table.asciiSame) {
-        result.text = std::move(bytes);
+    if (!table.asciiSame) {
+        for (char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            result.text.append(table.utf8[b].data(), table.utf8Size[b]);
+        }
         return result;
     }
-    std::string& text = result.text;
-    text.resize(bytes.size() + high * 2 + (table.asciiSame ? 0 : bytes.size() * 2));
-    char* out = text.data();
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80 && table.asciiSame) {
-            *out++ = c;
-            continue;
-        }
-        const std::uint8_t n = table.utf8Size[b];
-        for (std::uint8_t i = 0; i < n; ++i)
-            *out++ = table.utf8[b][i];
+    // Markup is ASCII, so the text is mostly runs of bytes that stay as they are. The text is
+    // widened in place, from the end, into the room the bytes' string usually has already:
+    // no second copy of a large document is made, and the bytes before the first that
+    // changes are not even moved.
+    const char* const begin = bytes.data();
+    const char* const end = begin + bytes.size();
+    std::size_t extra = 0;
+    const char* first = nullptr;
+    for (const char* p = skipAscii(begin, end); p < end; p = skipAscii(p, end)) {
+        if (!first)
+            first = p;
+        for (; p < end && (*p & 0x80); ++p)
+            extra += table.utf8Size[static_cast<unsigned char>(*p)] - 1u;
     }
-    text.resize(static_cast<std::size_t>(out - text.data()));
+    std::size_t from = bytes.size();
+    const std::size_t firstAt = first ? static_cast<std::size_t>(first - begin) : from;
+    bytes.resize(from + extra);
+    char* const base = bytes.data();
+    for (std::size_t to = bytes.size(); to > from && from > firstAt;) {
+        const std::size_t run = asciiRunBefore(base, from);
+        to -= from - run;
+        std::memmove(base + to, base + run, from - run);
+        for (from = run; from > 0 && (base[from - 1] & 0x80);) {
+            const auto b = static_cast<unsigned char>(base[--from]);
+            to -= table.utf8Size[b];
+            std::memcpy(base + to, table.utf8[b].data(), table.utf8Size[b]);
+        }
+    }
+    result.text = std::move(bytes);
     return result;
 }
 

@@ -13,12 +13,15 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace vorn {
 
 namespace {
+
+constexpr std::size_t kLargeProjectText = std::size_t{1} << 30;
 
 std::string systemError(int error) {
     return std::strerror(error);
@@ -191,20 +194,33 @@ SavedFile SaveDocumentText(SaveKind kind, const std::string& path, std::string_v
             if (!movie.ok)
                 return failure<SavedFile>(target, movie.reason);
             libswf::SwfUtils::WriteWholeFile(target, movie.swf.size(), movie.swf.data());
+        } else if (kind == SaveKind::Xml) {
+            // Created with the first printed piece, so that text which does not parse leaves
+            // nothing behind, not even an empty temporary file.
+            std::optional<libswf::SwfAtomicFile> file;
+            std::string reason;
+            const XmlSink sink = [&](std::string_view piece) {
+                if (!file)
+                    file.emplace(target);
+                file->write(reinterpret_cast<const std::uint8_t*>(piece.data()), piece.size());
+            };
+            if (!printXmlFile(bytes, sink, reason))
+                return failure<SavedFile>(target, reason);
+            if (!file)
+                file.emplace(target);
+            file->commit();
         } else {
-            PrintedXml printed = printXmlFile(bytes);
-            if (!printed.ok)
-                return failure<SavedFile>(target, printed.reason);
-            if (kind == SaveKind::Xml) {
-                writeFile(target, printed.bytes);
-            } else {
-                const ProjectArchive archive = packProject(printed.bytes);
-                if (!archive.ok)
-                    return failure<SavedFile>(target, archive.reason);
-                printed.bytes.clear();
-                printed.bytes.shrink_to_fit();
-                writeFile(target, archive.bytes);
-            }
+            // The printed document goes straight into the deflater. A document that could print
+            // past 4 GB (deep nesting adds indentation) is given the archive's 64-bit sizes.
+            ProjectPacker packer(bytes.size() >= kLargeProjectText);
+            std::string reason;
+            const XmlSink sink = [&packer](std::string_view piece) { packer.write(piece); };
+            if (!printXmlFile(bytes, sink, reason))
+                return failure<SavedFile>(target, reason);
+            const ProjectArchive archive = packer.finish();
+            if (!archive.ok)
+                return failure<SavedFile>(target, archive.reason);
+            writeFile(target, archive.bytes);
         }
         SavedFile saved;
         saved.ok = true;

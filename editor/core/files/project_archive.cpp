@@ -111,17 +111,20 @@ constexpr std::size_t kSlice = std::size_t{1} << 24;
 
 } // namespace
 
-ProjectArchive packProject(std::string_view entry, std::time_t when) {
+struct ProjectPacker::State {
     ProjectArchive result;
     MemoryFile file;
-    file.out = &result.bytes;
-    // A deflated dialect text takes a tenth of its size or so; the zip frame is small.
-    result.bytes.reserve(entry.size() / 8 + 4096);
     zlib_filefunc64_def functions = memoryFunctions();
-    zipFile zip = zipOpen2_64(&file, APPEND_STATUS_CREATE, nullptr, &functions);
-    if (!zip)
-        return failed("the project archive could not be started");
+    zipFile zip = nullptr;
+    bool ok = false;
+};
 
+ProjectPacker::ProjectPacker(bool large, std::time_t when) : m_state(std::make_unique<State>()) {
+    State& state = *m_state;
+    state.file.out = &state.result.bytes;
+    state.zip = zipOpen2_64(&state.file, APPEND_STATUS_CREATE, nullptr, &state.functions);
+    if (!state.zip)
+        return;
     std::tm local{};
     localtime_r(&when, &local);
     zip_fileinfo info{};
@@ -131,24 +134,45 @@ ProjectArchive packProject(std::string_view entry, std::time_t when) {
     info.tmz_date.tm_mday = static_cast<uInt>(local.tm_mday);
     info.tmz_date.tm_mon = static_cast<uInt>(local.tm_mon);
     info.tmz_date.tm_year = static_cast<uInt>(local.tm_year + 1900);
-
     const std::string name(kProjectEntryName);
-    const int zip64 = entry.size() >= 0xFFFFFFFFu ? 1 : 0;
-    bool ok = zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                    Z_DEFLATED, 9, zip64) == ZIP_OK;
-    for (std::size_t at = 0; ok && at < entry.size(); at += kSlice) {
-        const std::size_t n = std::min(kSlice, entry.size() - at);
-        ok = zipWriteInFileInZip(zip, entry.data() + at, static_cast<unsigned>(n)) == ZIP_OK;
+    state.ok = zipOpenNewFileInZip64(state.zip, name.c_str(), &info, nullptr, 0, nullptr, 0,
+                                     nullptr, Z_DEFLATED, 9, large ? 1 : 0) == ZIP_OK;
+}
+
+ProjectPacker::~ProjectPacker() {
+    if (m_state->zip)
+        zipClose(m_state->zip, nullptr);
+}
+
+void ProjectPacker::write(std::string_view piece) {
+    State& state = *m_state;
+    for (std::size_t at = 0; state.ok && at < piece.size(); at += kSlice) {
+        const std::size_t n = std::min(kSlice, piece.size() - at);
+        state.ok =
+            zipWriteInFileInZip(state.zip, piece.data() + at, static_cast<unsigned>(n)) == ZIP_OK;
     }
-    ok = ok && zipCloseFileInZip(zip) == ZIP_OK;
-    ok = zipClose(zip, nullptr) == ZIP_OK && ok;
-    if (!ok || file.failed) {
-        result.bytes.clear();
-        return failed(file.failed ? "not enough memory for the project archive"
-                                  : "the project archive could not be written");
-    }
-    result.ok = true;
-    return result;
+    if (state.file.failed)
+        throw std::bad_alloc();
+}
+
+ProjectArchive ProjectPacker::finish() {
+    State& state = *m_state;
+    if (!state.zip)
+        return failed("the project archive could not be started");
+    bool ok = state.ok && zipCloseFileInZip(state.zip) == ZIP_OK;
+    ok = zipClose(state.zip, nullptr) == ZIP_OK && ok;
+    state.zip = nullptr;
+    if (!ok || state.file.failed)
+        return failed(state.file.failed ? "not enough memory for the project archive"
+                                        : "the project archive could not be written");
+    state.result.ok = true;
+    return std::move(state.result);
+}
+
+ProjectArchive packProject(std::string_view entry, std::time_t when) {
+    ProjectPacker packer(entry.size() >= 0xFFFFFFFFu, when);
+    packer.write(entry);
+    return packer.finish();
 }
 
 ProjectArchive unpackProject(std::span<const char> archive) {

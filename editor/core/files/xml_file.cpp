@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <memory>
 
 namespace vorn {
 
@@ -25,9 +27,10 @@ enum Context { Attribute, Text };
 // control character, since the parser folds blanks there; in text all but tab and line ends).
 constexpr std::array<std::array<bool, 256>, 2> specialTable() {
     std::array<std::array<bool, 256>, 2> table{};
+    // Zero ends every value.
     for (int c = 0; c < 32; ++c) {
         table[Attribute][c] = true;
-        table[Text][c] = c != '\t' && c != '\n' && c != '\r';
+        table[Text][c] = c == 0 || (c != '\t' && c != '\n' && c != '\r');
     }
     for (char c : {'&', '<', '"'})
         table[Attribute][static_cast<unsigned char>(c)] = true;
@@ -39,17 +42,50 @@ constexpr auto kSpecial = specialTable();
 
 class Printer {
 public:
-    explicit Printer(std::string& out) : m_out(out) {}
+    explicit Printer(const XmlSink& out) : m_out(out) {}
+    Printer(const Printer&) = delete;
+    Printer& operator=(const Printer&) = delete;
 
-    void print(const pugi::xml_node& root);
+    // Prints the node and hands the rest of the buffer over.
+    void print(const pugi::xml_node& root) {
+        printTree(root);
+        flush();
+    }
 
 private:
     enum : unsigned { Newline = 1, Indent = 2 };
 
-    void write(std::string_view text) { m_out.append(text); }
+    // The text goes through a buffer of its own, so that the many short pieces of a document
+    // cost a copy each, and the receiver gets pieces large enough to work on.
+    void write(const char* text, std::size_t size) {
+        if (size > kBuffer - m_used) {
+            flush();
+            if (size > kBuffer) {
+                m_out(std::string_view(text, size));
+                return;
+            }
+        }
+        std::memcpy(m_buffer + m_used, text, size);
+        m_used += size;
+    }
+    void write(std::string_view text) { write(text.data(), text.size()); }
+    // A name as the parser keeps it, ended by a zero byte: copied as it is scanned.
+    void name(const char* text) {
+        for (; *text; ++text) {
+            if (m_used == kBuffer)
+                flush();
+            m_buffer[m_used++] = *text;
+        }
+    }
+    void flush() {
+        if (m_used)
+            m_out(std::string_view(m_buffer, m_used));
+        m_used = 0;
+    }
+    void printTree(const pugi::xml_node& root);
     void indent(unsigned depth) {
         for (unsigned i = 0; i < depth; ++i)
-            m_out.append(kIndent);
+            write(kIndent);
     }
     void escaped(const char* text, Context context);
     void cdata(const char* text);
@@ -57,23 +93,25 @@ private:
     bool startTag(const pugi::xml_node& node);
     void simple(const pugi::xml_node& node);
 
-    std::string& m_out;
+    static constexpr std::size_t kBuffer = 1 << 16;
+    const XmlSink& m_out;
+    char m_buffer[kBuffer];
+    std::size_t m_used = 0;
 };
 
 void Printer::escaped(const char* text, Context context) {
     const auto& special = kSpecial[context];
-    const char* run = text;
     for (const char* p = text;; ++p) {
         const auto c = static_cast<unsigned char>(*p);
-        if (c == 0) {
-            m_out.append(run, static_cast<std::size_t>(p - run));
-            return;
-        }
-        if (!special[c])
+        if (!special[c]) {
+            if (m_used == kBuffer)
+                flush();
+            m_buffer[m_used++] = static_cast<char>(c);
             continue;
-        m_out.append(run, static_cast<std::size_t>(p - run));
-        run = p + 1;
+        }
         switch (c) {
+        case 0:
+            return;
         case '&':
             write("&amp;");
             break;
@@ -89,7 +127,7 @@ void Printer::escaped(const char* text, Context context) {
         default: {
             const char reference[] = {'&', '#', static_cast<char>('0' + c / 10),
                                       static_cast<char>('0' + c % 10), ';'};
-            m_out.append(reference, sizeof reference);
+            write(reference, sizeof reference);
         }
         }
     }
@@ -115,7 +153,7 @@ void Printer::cdata(const char* text) {
 void Printer::attributes(const pugi::xml_node& node) {
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
         write(" ");
-        write(a.name());
+        name(a.name());
         write("=\"");
         escaped(a.value(), Attribute);
         write("\"");
@@ -126,7 +164,7 @@ void Printer::attributes(const pugi::xml_node& node) {
 // whole as an empty element.
 bool Printer::startTag(const pugi::xml_node& node) {
     write("<");
-    write(node.name());
+    name(node.name());
     attributes(node);
     if (!node.first_child()) {
         write(" />");
@@ -180,7 +218,7 @@ void Printer::simple(const pugi::xml_node& node) {
 // Walks the tree without recursion, so that any depth the parser accepted prints. Character
 // data stays on the line of what comes before and after it: a line break there would be
 // content.
-void Printer::print(const pugi::xml_node& root) {
+void Printer::printTree(const pugi::xml_node& root) {
     unsigned flags = Indent;
     unsigned depth = 0;
     pugi::xml_node node = root;
@@ -225,7 +263,7 @@ void Printer::print(const pugi::xml_node& root) {
                 if (flags & Indent)
                     indent(depth);
                 write("</");
-                write(node.name());
+                name(node.name());
                 write(">");
                 flags = Newline | Indent;
             }
@@ -239,31 +277,39 @@ void Printer::print(const pugi::xml_node& root) {
 
 std::string printXmlDocument(const pugi::xml_document& document) {
     std::string out;
-    Printer(out).print(document);
+    const XmlSink sink = [&out](std::string_view piece) { out.append(piece); };
+    std::make_unique<Printer>(sink)->print(document);
     return out;
 }
 
-PrintedXml printXmlFile(std::string_view bytes) {
-    PrintedXml result;
+bool printXmlFile(std::string_view bytes, const XmlSink& out, std::string& reason) {
     // The parser would take a zero byte for the end of the text and drop what follows.
     const std::size_t zero = bytes.find('\0');
     if (zero != std::string_view::npos) {
-        result.reason = describePlace(placeOfOffset(bytes, zero)) +
-                        ": a zero byte, which an XML document cannot hold";
-        return result;
+        reason = describePlace(placeOfOffset(bytes, zero)) +
+                 ": a zero byte, which an XML document cannot hold";
+        return false;
     }
     pugi::xml_document document;
     const pugi::xml_parse_result parsed =
         document.load_buffer(bytes.data(), bytes.size(), kParseFlags, pugi::encoding_utf8);
     if (!parsed) {
         const auto offset = static_cast<std::size_t>(std::max<std::ptrdiff_t>(parsed.offset, 0));
-        result.reason = describePlace(placeOfOffset(bytes, offset)) + ": " + parsed.description();
-        return result;
+        reason = describePlace(placeOfOffset(bytes, offset)) + ": " + parsed.description();
+        return false;
     }
+    std::make_unique<Printer>(out)->print(document);
+    return true;
+}
+
+PrintedXml printXmlFile(std::string_view bytes) {
+    PrintedXml result;
     // The layout adds little beyond the indentation the text usually has already.
     result.bytes.reserve(bytes.size() + bytes.size() / 8 + 64);
-    Printer(result.bytes).print(document);
-    result.ok = true;
+    const XmlSink sink = [&result](std::string_view piece) { result.bytes.append(piece); };
+    result.ok = printXmlFile(bytes, sink, result.reason);
+    if (!result.ok)
+        result.bytes.clear();
     return result;
 }
 
