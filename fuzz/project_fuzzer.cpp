@@ -32,8 +32,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else {
         bytes = std::string(input);
     }
+    // The default code page, whatever the environment says, so that every byte decodes.
+    static const vorn::LegacyCodePage page = vorn::LegacyCodePage::named("windows-1252");
     const int version = vorn::ProbeMovieHeader(bytes).swfVersion;
-    const vorn::DecodedText text = vorn::DecodeBytes(bytes, version);
+    const vorn::DecodedText text = vorn::DecodeBytes(bytes, version, page);
     if (!text.ok)
         fail("windows-1252 refused bytes", text.reason);
     // Legacy bytes that start like a UTF-8 byte order mark lose it as a mark once decoded, and
@@ -41,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (vorn::isUtf8Version(vorn::ProbeMovieHeader(text.text).swfVersion) !=
         vorn::isUtf8Version(version))
         fail("the text falls under another encoding than its bytes", text.text);
-    const vorn::EncodedText back = vorn::EncodeText(text.text);
+    const vorn::EncodedText back = vorn::EncodeText(text.text, page);
     if (!back.ok)
         fail("decoded text does not encode", back.describe());
     if (back.bytes != bytes)

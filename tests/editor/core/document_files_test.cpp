@@ -88,8 +88,6 @@ TEST(DocumentFiles, OpenFailuresSayWhy) {
     writeFile(folder / "bad.swf", "FWS\x06");
     writeFile(folder / "bad.vorn", "PK but no zip");
     writeFile(folder / "v5.xml", document(5, "x"));
-    const ScratchFolder scratch;
-    ::setenv("VORN_ANSI_CODEPAGE", "NO-SUCH-PAGE", 1);
     const std::pair<std::string, std::string> rows[] = {
         {"missing.xml", "cannot be opened: No such file or directory"},
         {"folder.xml", "is a folder, not a file"},
@@ -99,7 +97,6 @@ TEST(DocumentFiles, OpenFailuresSayWhy) {
         {"bad.swf", "UnexpectedEnd: a movie needs 8 header bytes but the file has 4"},
         {"bad.vorn", "the project is not a zip archive"},
     };
-    ::unsetenv("VORN_ANSI_CODEPAGE");
     for (const auto& [name, reason] : rows) {
         const vorn::DecodedText loaded = vorn::LoadDocumentText(folder / name);
         EXPECT_FALSE(loaded.ok) << name;
