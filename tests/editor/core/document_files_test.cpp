@@ -204,6 +204,18 @@ TEST(DocumentFiles, StringsOfEveryByteSurviveOpenAndSave) {
     }
 }
 
+// The version rule has made the bytes what the movie's strings hold; a declaration naming
+// another encoding must not make the compiler convert them again.
+TEST(DocumentFiles, CompilingKeepsTheBytesWhateverTheDeclarationSays) {
+    std::string declared = document(5, "caf\xE9");
+    declared.replace(0, declared.find("?>"), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ");
+    const vorn::CompiledMovie movie = vorn::compileMovie(declared);
+    ASSERT_TRUE(movie.ok) << movie.reason;
+    const std::string swf(reinterpret_cast<const char*>(movie.swf.data()), movie.swf.size());
+    EXPECT_NE(swf.find("caf\xE9"), std::string::npos);
+    EXPECT_EQ(swf.find("caf\xC3\xA9"), std::string::npos);
+}
+
 TEST(DocumentFiles, MoviesForThePlayer) {
     const ScratchFolder folder;
     const ScratchFolder temporary;
