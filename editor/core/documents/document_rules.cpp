@@ -7,9 +7,7 @@
 
 namespace vorn {
 
-namespace {
-
-MessageBoxText formatError(std::string_view description, std::size_t row, std::size_t column) {
+MessageBoxText xmlErrorBox(std::string_view description, std::size_t row, std::size_t column) {
     MessageBoxText box;
     box.text.append(stringTableText(173)).append(description).append("\n");
     box.text.append(stringTableText(174)).append(std::to_string(row)).append("\n");
@@ -19,9 +17,11 @@ MessageBoxText formatError(std::string_view description, std::size_t row, std::s
     return box;
 }
 
+namespace {
+
 XmlCheck failedCheck(std::string_view description, std::size_t row, std::size_t column) {
     XmlCheck check;
-    check.box = formatError(description, row, column);
+    check.box = xmlErrorBox(description, row, column);
     check.row = row;
     check.column = column;
     return check;

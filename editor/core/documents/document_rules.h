@@ -37,6 +37,11 @@ struct XmlCheck {
     std::size_t column = 0;
 };
 
+// The box of a text that is not well formed: "Error description: ", the reason, then "Row: "
+// and "Col: " (1-based) on lines of their own, captioned "The XML has incorrect format.". Check
+// XML, saves and a failed tree rebuild all show this one box.
+MessageBoxText xmlErrorBox(std::string_view description, std::size_t row, std::size_t column);
+
 // Checks that the text is well formed and can be encoded for its version. On failure the
 // box says "Error description: ", the reason, then "Row: " and "Col: " on lines of their own,
 // 1-based, columns counting characters; its caption is "The XML has incorrect format.".

@@ -11,9 +11,6 @@
 
 namespace vorn {
 
-// What the encoder and Save Base64 As Binary say about text that gives no bytes.
-inline constexpr std::string_view kIncorrectBase64 = "Incorrect Base64 data";
-
 // The bytes of a file as the encoder's field shows them: the dialect's Base64 layout of a
 // payload at the top level (a leading line break, lines of 80 characters each indented by
 // four blanks, four blanks after the last line break), with CR LF line breaks.
@@ -21,7 +18,8 @@ std::string base64EncoderText(std::span<const std::uint8_t> bytes);
 
 // The bytes of a selection of Base64 text, ignoring blanks, tabs and line breaks. False (and
 // no bytes) when what remains is not Base64 (characters outside the alphabet, padding
-// anywhere but at the end, a length no encoding has) or decodes to nothing.
+// anywhere but at the end, a length no encoding has) or decodes to nothing; the caller then
+// shows problem kProblemBase64, "Incorrect Base64 data".
 bool decodeBase64Selection(std::string_view selection, std::vector<std::uint8_t>& bytes);
 
 // The colour number of red, green and blue with an alpha byte of 0, as the dialect writes

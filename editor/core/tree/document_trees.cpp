@@ -3,6 +3,8 @@
 // message are always the parser's.
 #include "tree/document_trees.h"
 
+#include "documents/document_rules.h"
+#include "files/code_page.h"
 #include "swfxml/convert.h"
 #include "swfxml/values.h"
 #include "templates/templates.h"
@@ -221,8 +223,8 @@ bool parseTree(std::string_view text, ItemTreeBuilder& builder, XmlParseError& e
     const pugi::xml_parse_result result =
         document.load_buffer(text.data(), text.size(), kParseFlags, pugi::encoding_utf8);
     if (!result) {
-        swfxml::SwfXmlFailure where;
-        where.locate(text, result.offset);
+        const TextPlace where = placeOfOffset(
+            text, static_cast<std::size_t>(std::max<std::ptrdiff_t>(result.offset, 0)));
         error = {result.description(), where.line, where.column};
         return false;
     }
@@ -311,8 +313,7 @@ ItemTree resourcesOf(const ItemTree& tags) {
 } // namespace
 
 std::string XmlParseError::message() const {
-    return "Error description: " + description + "\nRow: " + std::to_string(row) +
-           "\nCol: " + std::to_string(column);
+    return xmlErrorBox(description, row, column).text;
 }
 
 bool scanTagsTree(std::string_view text, ItemTree& tags) {

@@ -21,8 +21,7 @@ struct XmlParseError {
     std::size_t row = 0;
     std::size_t column = 0;
 
-    // The message Check XML shows: "Error description: " + description + "\nRow: " + row +
-    // "\nCol: " + column.
+    // The message Check XML shows for the same text (see xmlErrorBox).
     std::string message() const;
 };
 
