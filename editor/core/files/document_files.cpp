@@ -191,8 +191,11 @@ SavedFile SaveDocumentText(SaveKind kind, const std::string& path, std::string_v
     return guarded<SavedFile>(target, [&]() -> SavedFile {
         if (kind == SaveKind::Swf) {
             CompiledMovie movie = compileMovie(bytes);
-            if (!movie.ok)
-                return failure<SavedFile>(target, movie.reason);
+            if (!movie.ok) {
+                SavedFile failed = failure<SavedFile>(target, movie.reason);
+                failed.line = movie.line;
+                return failed;
+            }
             libswf::SwfUtils::WriteWholeFile(target, movie.swf.size(), movie.swf.data());
         } else if (kind == SaveKind::Xml) {
             // Created with the first printed piece, so that text which does not parse leaves
@@ -235,6 +238,7 @@ CompiledMovie compileMovie(std::string_view bytes) {
         swfxml::SwfXmlReader ctx;
         if (!swfxml::convertXmlToSwfBytes(ctx, bytes, result.swf, true)) {
             result.reason = ctx.failure.describe();
+            result.line = ctx.failure.line;
             return result;
         }
     } catch (const std::bad_alloc&) {

@@ -31,6 +31,7 @@ struct SavedFile {
     bool ok = false;
     std::string path; // the file written: the path, with the kind's extension when it lacked it
     std::string reason;
+    std::size_t line = 0; // the document's line a failed compile names, from 1; 0 when none
 };
 
 // Saves a document's bytes (see EncodeText) to the path, as the kind says: a .xml file
@@ -42,7 +43,8 @@ SavedFile SaveDocumentText(SaveKind kind, const std::string& path, std::string_v
 struct CompiledMovie {
     bool ok = false;
     libswf::SwfBuffer swf;
-    std::string reason; // where the document failed to compile
+    std::string reason;   // where the document failed to compile
+    std::size_t line = 0; // the line of the element at fault, from 1; 0 when not known
 };
 
 // The movie a document's bytes compile to, in memory, for a player that takes bytes. The

@@ -154,25 +154,34 @@ TEST(DocumentFiles, AFailedSaveKeepsThePreviousFile) {
     const std::string broken = "<Movie SwfVersion=\"6\" Width=\"1\" Height=\"1\"><Broken></Movie>";
     const std::string uncompilable =
         "<Movie SwfVersion=\"300\" Width=\"1\" Height=\"1\"><ShowFrame/></Movie>";
+    const std::string badTag =
+        "<Movie SwfVersion=\"6\" Width=\"1\" Height=\"1\">\n"
+        "    <ShowFrame/>\n    <CSMTextSettings Reserved=\"999\"/>\n</Movie>";
     struct Row {
         SaveKind kind;
         std::string name;
         std::string text;
         std::string reason;
+        std::size_t line; // where the editor puts the caret: only compiles name one
     };
     const Row rows[] = {
-        {SaveKind::Swf, "m.swf", broken, "line 1, column 54: Start-end tags mismatch"},
+        {SaveKind::Swf, "m.swf", broken, "line 1, column 54: Start-end tags mismatch", 1},
         {SaveKind::Swf, "m.swf", uncompilable,
          "line 1, column 2: Movie: SwfVersion 300 does not "
-         "fit in a byte"},
-        {SaveKind::Xml, "m.xml", broken, "line 1, column 54: Start-end tags mismatch"},
-        {SaveKind::Project, "m.vorn", broken, "line 1, column 54: Start-end tags mismatch"},
+         "fit in a byte",
+         1},
+        {SaveKind::Swf, "m.swf", badTag,
+         "line 3, column 6: CSMTextSettings: ValueOutOfRange: Reserved 999 does not fit its 8 bits",
+         3},
+        {SaveKind::Xml, "m.xml", broken, "line 1, column 54: Start-end tags mismatch", 0},
+        {SaveKind::Project, "m.vorn", broken, "line 1, column 54: Start-end tags mismatch", 0},
     };
     for (const Row& row : rows) {
         writeFile(folder / row.name, "previous");
         const vorn::SavedFile saved = vorn::SaveDocumentText(row.kind, folder / row.name, row.text);
         EXPECT_FALSE(saved.ok);
         EXPECT_EQ(saved.reason, (folder / row.name) + ": " + row.reason);
+        EXPECT_EQ(saved.line, row.line) << row.reason;
         EXPECT_EQ(readFile(folder / row.name), "previous");
     }
     // A folder that cannot take the file fails the same way.
