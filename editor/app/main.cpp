@@ -1,12 +1,10 @@
 // The editor program.
-#include "frame/main_window.h"
+#include "frame/editor_program.h"
 #include "frame/program_arguments.h"
-#include "frame/recent_settings.h"
 #include "view/prompts.h"
 
 #include <QApplication>
 #include <QSettings>
-#include <QTimer>
 
 #include <cstdio>
 #include <string>
@@ -38,24 +36,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("VORN"));
     QApplication::setApplicationDisplayName(QStringLiteral("Vorn"));
 
-    // What remains once Qt has taken its own options out.
-    const vorn::ProgramArguments arguments = vorn::parseProgramArguments(argumentsOf(argc, argv));
-    if (arguments.action == vorn::ProgramArguments::Action::Error) {
-        std::fprintf(stderr, "vorn: %s\n%s", arguments.error.c_str(), vorn::usageText().c_str());
-        return 2;
-    }
-
     vorn::QtPrompts prompts;
     QSettings settings;
-    vorn::QSettingsRecentStorage recentStorage(settings);
-    vorn::CNewMainWindow window(prompts, recentStorage);
-    window.setCommandLine(arguments.commandLine);
-    window.setStartFiles(arguments.files);
-    if (arguments.commandLine.option == 'p')
-        return window.runStartup() ? 0 : 0;
-    window.show();
-    // The files open once the window is on the screen, so that their boxes have a window to
-    // stand over and a large movie's progress shows in it.
-    QTimer::singleShot(0, &window, [&window] { window.runStartup(); });
-    return QApplication::exec();
+    // What remains once Qt has taken its own options out.
+    return vorn::runEditor(argumentsOf(argc, argv), prompts, settings);
 }

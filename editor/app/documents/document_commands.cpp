@@ -195,16 +195,9 @@ bool saveDocumentAs(CommandContext& context, IDocument& document) {
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    const QStringList filters = dialogFilters(saveAsDialogFilters());
-    dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(QStringLiteral("swf"));
-    // A name typed without an extension takes the chosen kind's.
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
-        const qsizetype dot = filter.lastIndexOf(QLatin1String("*."));
-        const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
-        if (dot >= 0 && close > dot)
-            dialog.setDefaultSuffix(filter.mid(dot + 2, close - dot - 2));
-    });
+    dialog.setNameFilters(dialogFilters(saveAsDialogFilters()));
+    // No default suffix here: the save gives a name without the chosen kind's extension that
+    // extension (".swf" for the first filter), and the question below is about that name.
     const std::filesystem::path initial(saveAsInitialName(document.path()));
     if (initial.is_absolute()) {
         dialog.setDirectory(fromPath(initial.parent_path().string()));
@@ -218,8 +211,10 @@ bool saveDocumentAs(CommandContext& context, IDocument& document) {
     if (context.prompts.exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
 
-    const std::optional<SaveKind> kind =
-        saveKindForFilterIndex(static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
+    // The dialog holds the filters as it shows them (blanks collapsed), so the index is
+    // looked up among its own.
+    const std::optional<SaveKind> kind = saveKindForFilterIndex(
+        static_cast<int>(dialog.nameFilters().indexOf(dialog.selectedNameFilter())) + 1);
     if (!kind) {
         showBox(context.prompts, context.frame, problemReport(0));
         return false;
