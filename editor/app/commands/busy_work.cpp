@@ -6,6 +6,7 @@
 #include <QStatusBar>
 
 #include <exception>
+#include <malloc.h>
 #include <system_error>
 #include <thread>
 
@@ -51,6 +52,11 @@ void CBusyWork::runAside(const QString& what, const std::function<void()>& work)
         }
     }
 
+#ifdef __GLIBC__
+    // The work's thread leaves what it freed in pools of its own, out of reach of this
+    // thread: after converting a large movie that is as much memory as the movie's text.
+    malloc_trim(0);
+#endif
     m_progress->hide();
     m_statusBar->clearMessage();
     QApplication::restoreOverrideCursor();

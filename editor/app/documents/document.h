@@ -10,6 +10,7 @@
 #include <QPointer>
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 class QWidget;
@@ -37,6 +38,11 @@ public:
     virtual bool isModified() const = 0;
     // Clears the modified mark, after the text was saved.
     virtual void markSaved() = 0;
+    // Replaces the whole text (bytes as the view keeps them); the modified mark goes off.
+    virtual void setText(std::string_view bytes) = 0;
+    // The same for a text the caller has no more use for: its memory is given back piece by
+    // piece as the view takes it in, so that a large movie's text is never held twice.
+    virtual void takeText(std::string bytes) = 0;
     // The full path of the file (bytes, as the file system names it); a new document's path
     // is its title.
     virtual void setPath(const std::string& path) = 0;
@@ -68,6 +74,8 @@ public:
     QFont font() const override { return m_font; }
     bool isModified() const override;
     void markSaved() override;
+    void setText(std::string_view bytes) override;
+    void takeText(std::string bytes) override;
     void setPath(const std::string& path) override { m_path = path; }
     const std::string& path() const override { return m_path; }
     void undo() override;

@@ -101,7 +101,7 @@ std::string absoluteDocumentPath(const std::string& path) {
 
 void fillNewDocument(IDocument& document) {
     document.setFont(defaultDocumentFont());
-    document.view()->setDocumentText(NewDocumentXml());
+    document.setText(NewDocumentXml());
     if (auto* extended = dynamic_cast<CExtendedXmlDocument*>(&document))
         extended->rebuildExtendedInfo();
 }
@@ -133,9 +133,7 @@ bool openDocumentPath(CommandContext& context, const std::string& given) {
     if (!document)
         return false;
     document->setFont(defaultDocumentFont());
-    document->view()->setDocumentText(text.text);
-    // The view holds the text now; a large movie's text is not kept twice.
-    std::string().swap(text.text);
+    document->takeText(std::move(text.text));
     document->setPath(path);
     context.owner.setTitle(document, document->title());
     document->rebuildExtendedInfo();

@@ -394,3 +394,34 @@ TEST_F(FrameTest, FontChangesTheDocumentsFont) {
 
 } // namespace
 } // namespace vorn::test
+
+namespace vorn::test {
+namespace {
+
+TEST_F(FrameTest, ALargeTextGoesIntoTheViewWholeAndUnmodified) {
+    // Large enough to go in piece by piece, with line breaks of the saved-file kind.
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\r\n<Movie SwfVersion=\"6\">\r\n";
+    for (int i = 0; text.size() < (std::size_t{40} << 20); ++i)
+        text += "    <FrameLabel Name=\"\xC3\xA9t\xC3\xA9 " + std::to_string(i) + "\" />\r\n";
+    text += "</Movie>\r\n";
+    frame().runCommand(kIdNew);
+    const std::string expected = text;
+    active()->takeText(std::move(text));
+    CView* view = active()->view();
+    EXPECT_TRUE(view->documentText() == expected);
+    EXPECT_FALSE(active()->isModified());
+    EXPECT_EQ(tabText(0), "Document");
+    EXPECT_EQ(view->SendScintilla(QsciScintilla::SCI_CANUNDO), 0);
+    EXPECT_EQ(view->SendScintilla(QsciScintilla::SCI_GETEOLMODE), QsciScintilla::SC_EOL_CRLF);
+    EXPECT_TRUE(view->isLineColoured(0));
+    // Typing and undoing it leaves the text as it came.
+    typeAtEnd("x");
+    EXPECT_EQ(tabText(0), "*Document");
+    frame().runCommand(kIdUndo);
+    EXPECT_TRUE(view->documentText() == expected);
+    EXPECT_FALSE(active()->isModified());
+}
+
+} // namespace
+} // namespace vorn::test
