@@ -22,8 +22,8 @@ public:
 
     // Runs `work` on another thread and returns its result. The work must not touch widgets.
     // Input to the windows waits until the work is done; painting and timers go on.
-    template <class Result>
-    Result run(const QString& what, const std::function<Result()>& work) {
+    template <class Result, class Work>
+    Result run(const QString& what, Work&& work) {
         std::optional<Result> result;
         runAside(what, [&] { result.emplace(work()); });
         return std::move(*result);

@@ -3,6 +3,7 @@
 // is installed, and the entries without a slot are greyed.
 #include "commands/command_context.h"
 
+#include "commands/busy_work.h"
 #include "documents/document.h"
 #include "documents/document_boxes.h"
 #include "documents/document_rules.h"
@@ -18,7 +19,9 @@ namespace {
 // Play: the document must be one that could be played, then the player is looked for.
 void playWithoutPlayer(CommandContext& context, IDocument& document) {
     CView* view = document.view();
-    const PreparedSave prepared = prepareSave(view->documentText());
+    const PreparedSave prepared = context.busy.run<PreparedSave>(
+        QStringLiteral("Checking the XML..."),
+        [text = view->documentText()]() mutable { return prepareSave(std::move(text)); });
     if (!prepared.ok) {
         if (prepared.row > 0)
             view->scrollToLine(static_cast<int>(prepared.row));

@@ -54,7 +54,10 @@ QString startFolder(CommandContext& context) {
 // fault, when there is one, and the box has been shown.
 PreparedSave prepareDocument(CommandContext& context, IDocument& document) {
     CView* view = document.view();
-    PreparedSave prepared = prepareSave(view->documentText());
+    // Parsing a large movie's text takes a while: it runs aside like the save itself.
+    PreparedSave prepared = context.busy.run<PreparedSave>(
+        QStringLiteral("Checking the XML..."),
+        [text = view->documentText()]() mutable { return prepareSave(std::move(text)); });
     if (!prepared.ok) {
         if (prepared.row > 0)
             view->scrollToLine(static_cast<int>(prepared.row));
@@ -161,7 +164,9 @@ void openDocuments(CommandContext& context) {
 
 bool checkDocumentXml(CommandContext& context, IDocument& document, bool tell) {
     CView* view = document.view();
-    const XmlCheck check = checkXml(view->documentText());
+    const XmlCheck check = context.busy.run<XmlCheck>(
+        QStringLiteral("Checking the XML..."),
+        [text = view->documentText()]() mutable { return checkXml(std::move(text)); });
     if (!check.ok) {
         view->scrollToLine(static_cast<int>(check.row));
         showBox(context.prompts, view, check.box);

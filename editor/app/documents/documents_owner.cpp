@@ -83,7 +83,6 @@ CExtendedXmlDocument* TabViewDocumentsOwner::createDocument(const std::string& t
         emit modifiedChanged(added);
     });
     m_tabs->addTab(view, tabText(title, false));
-    m_tabs->setTabToolTip(m_tabs->indexOf(view), QString());
     return added;
 }
 
