@@ -1,4 +1,5 @@
 // The editor program.
+#include "view/prompts.h"
 #include "view/view.h"
 
 #include <QApplication>
@@ -6,9 +7,10 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    vorn::QtPrompts prompts;
     QMainWindow window;
     window.setWindowTitle("Vorn");
-    auto* view = new vorn::CView(&window);
+    auto* view = new vorn::CView(prompts, &window);
     window.setCentralWidget(view);
     window.resize(900, 600);
     window.show();
