@@ -13,7 +13,9 @@
 #include <QMenu>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace vorn {
 
@@ -31,6 +33,64 @@ int scintillaSearchFlags(int flags) {
     if (flags & SearchMatchCase)
         result |= QsciScintilla::SCFIND_MATCHCASE;
     return result;
+}
+
+// Whole-word searching treats letters, digits, '_' and every byte of a multi-byte character as
+// word characters, as Scintilla does.
+bool isWordByte(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c >= 0x80;
+}
+
+// One character of UTF-8 text at `at`, advancing `at` past it. A byte that starts no valid
+// character stands for itself, above the range of characters, so it only matches itself.
+char32_t decodeAt(std::string_view text, std::size_t& at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t size = lead < 0x80    ? 1
+                             : lead >= 0xF0 ? 4
+                             : lead >= 0xE0 ? 3
+                             : lead >= 0xC2 ? 2
+                                            : 0;
+    if (size == 1) {
+        ++at;
+        return lead;
+    }
+    if (size == 0 || at + size > text.size()) {
+        ++at;
+        return 0x110000 + lead;
+    }
+    char32_t value = lead & (0x7F >> size);
+    for (std::size_t i = 1; i < size; ++i) {
+        const auto next = static_cast<unsigned char>(text[at + i]);
+        if ((next & 0xC0) != 0x80) {
+            ++at;
+            return 0x110000 + lead;
+        }
+        value = (value << 6) | (next & 0x3F);
+    }
+    at += size;
+    return value;
+}
+
+char32_t folded(char32_t c) {
+    return c < 0x110000 ? QChar::toCaseFolded(c) : c;
+}
+
+std::u32string foldedCharacters(std::string_view text) {
+    std::u32string result;
+    for (std::size_t at = 0; at < text.size();)
+        result += folded(decodeAt(text, at));
+    return result;
+}
+
+// Where the case-folded characters of `needle` match the text from `at` on: the end of the
+// match, or npos.
+std::size_t foldedMatchEnd(std::string_view text, std::size_t at, const std::u32string& needle) {
+    for (const char32_t wanted : needle) {
+        if (at >= text.size() || folded(decodeAt(text, at)) != wanted)
+            return std::string_view::npos;
+    }
+    return at;
 }
 
 } // namespace
@@ -245,11 +305,55 @@ void CView::completeAfterLessThan() {
 }
 
 bool CView::searchInTarget(std::string_view text, int flags, long from, long to) {
+    if (!(flags & SearchMatchCase) &&
+        std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
+        // Scintilla folds only ASCII letters; names and strings of movies are not all ASCII.
+        return searchFolded(text, flags & SearchWholeWord, from, to);
+    }
     sci(SCI_SETSEARCHFLAGS, static_cast<unsigned long>(scintillaSearchFlags(flags)));
     sci(SCI_SETTARGETSTART, static_cast<unsigned long>(from));
     sci(SCI_SETTARGETEND, static_cast<unsigned long>(to));
     return SendScintilla(SCI_SEARCHINTARGET, static_cast<uintptr_t>(text.size()),
                          std::string(text).c_str()) >= 0;
+}
+
+bool CView::searchFolded(std::string_view text, bool wholeWord, long from, long to) {
+    const long low = std::min(from, to);
+    const long high = std::max(from, to);
+    if (high <= low)
+        return false;
+    const auto* range = reinterpret_cast<const char*>(static_cast<std::intptr_t>(
+        sci(SCI_GETRANGEPOINTER, static_cast<unsigned long>(low), high - low)));
+    const std::string_view haystack(range, static_cast<std::size_t>(high - low));
+    const std::u32string needle = foldedCharacters(text);
+    const auto isWordAt = [this](long position) {
+        if (position < 0 || position >= sci(SCI_GETLENGTH))
+            return false;
+        return isWordByte(
+            static_cast<unsigned char>(sci(SCI_GETCHARAT, static_cast<unsigned long>(position))));
+    };
+    long matchStart = -1;
+    long matchEnd = -1;
+    for (std::size_t at = 0; at < haystack.size(); ++at) {
+        if ((static_cast<unsigned char>(haystack[at]) & 0xC0) == 0x80)
+            continue; // inside a character
+        const std::size_t end = foldedMatchEnd(haystack, at, needle);
+        if (end == std::string_view::npos)
+            continue;
+        const long start = low + static_cast<long>(at);
+        const long stop = low + static_cast<long>(end);
+        if (wholeWord && (isWordAt(start - 1) || isWordAt(stop)))
+            continue;
+        matchStart = start;
+        matchEnd = stop;
+        if (from <= to)
+            break; // downwards the first match counts, upwards the last
+    }
+    if (matchStart < 0)
+        return false;
+    sci(SCI_SETTARGETSTART, static_cast<unsigned long>(matchStart));
+    sci(SCI_SETTARGETEND, static_cast<unsigned long>(matchEnd));
+    return true;
 }
 
 bool CView::findNext(std::string_view text, int flags) {

@@ -122,7 +122,10 @@ private:
     // to the caret together with what was typed while the list was open.
     void chooseTemplate(TemplateKind kind, long replaceFrom, int below);
     void completeAfterLessThan();
+    // Searches [from, to), backwards when from > to, and leaves the match as Scintilla's
+    // target.
     bool searchInTarget(std::string_view text, int flags, long from, long to);
+    bool searchFolded(std::string_view text, bool wholeWord, long from, long to);
 
     IPrompts& m_prompts;
     CXmlLexer* m_lexer;
