@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QScreen>
-#include <QSizeGrip>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -39,14 +39,20 @@ CHelpSwfListBox::CHelpSwfListBox(CView& view, TemplateKind kind)
     m_list->installEventFilter(this);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &CHelpSwfListBox::choose);
 
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(1, 1, 1, 1);
-    layout->setSpacing(0);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
-    layout->addWidget(new QSizeGrip(this), 0, Qt::AlignBottom | Qt::AlignRight);
+    setSizeGripEnabled(true);
 
+    // Wide enough for the longest name, so that names are never cut.
     const QFontMetrics metrics(font());
-    const QSize size(kWidthUnits * metrics.averageCharWidth() / 4,
+    int widest = 0;
+    for (const QString& name : names)
+        widest = std::max(widest, metrics.horizontalAdvance(name));
+    const QSize size(std::max(kWidthUnits * metrics.averageCharWidth() / 4,
+                              widest + 2 * m_list->frameWidth() +
+                                  m_list->verticalScrollBar()->sizeHint().width() + 8),
                      kHeightUnits * metrics.height() / 8);
     resize(size);
     setMinimumSize(size / 2);
