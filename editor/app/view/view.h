@@ -4,6 +4,7 @@
 #pragma once
 
 #include "templates/templates.h"
+#include "view/text_search.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -16,16 +17,6 @@ namespace vorn {
 
 class CXmlLexer;
 class IPrompts;
-
-// The search flags the Find and Replace dialogs hand to the view.
-enum SearchFlag : int {
-    SearchDown = 1,
-    SearchWholeWord = 2,
-    SearchMatchCase = 4,
-    SearchFindNext = 8,
-    SearchReplace = 16,
-    SearchReplaceAll = 32,
-};
 
 class CView : public QsciScintilla {
     Q_OBJECT
@@ -122,10 +113,9 @@ private:
     // to the caret together with what was typed while the list was open.
     void chooseTemplate(TemplateKind kind, long replaceFrom, int below);
     void completeAfterLessThan();
-    // Searches [from, to), backwards when from > to, and leaves the match as Scintilla's
-    // target.
+    // Searches between from and to, backwards when from > to, and leaves the match as
+    // Scintilla's target.
     bool searchInTarget(std::string_view text, int flags, long from, long to);
-    bool searchFolded(std::string_view text, bool wholeWord, long from, long to);
 
     IPrompts& m_prompts;
     CXmlLexer* m_lexer;
