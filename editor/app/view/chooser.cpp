@@ -2,6 +2,7 @@
 
 #include "view/view.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -38,6 +39,12 @@ CHelpSwfListBox::CHelpSwfListBox(CView& view, TemplateKind kind)
     m_list->setCurrentRow(0);
     m_list->installEventFilter(this);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &CHelpSwfListBox::choose);
+    // A click outside closes a popup by itself; switching to another program closes it too.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    reject();
+            });
 
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* layout = new QVBoxLayout(this);

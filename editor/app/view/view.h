@@ -28,10 +28,12 @@ public:
 
     IPrompts& prompts() const { return m_prompts; }
 
-    // The whole text as bytes, exactly as stored: no transcoding through QString, so bytes
-    // that are not valid UTF-8 survive a load and a save unchanged. Setting the text empties
-    // the undo history and clears the modified mark (isModified(); modificationChanged() is
-    // emitted the moment an edit sets or an undo clears it).
+    // The whole text as bytes, exactly as stored: no transcoding through QString (so not
+    // QsciScintilla::text() and setText()), so bytes that are not valid UTF-8 survive a load
+    // and a save unchanged. Setting the text empties the undo history and clears the modified
+    // mark: isModified(), with modificationChanged() emitted the moment an edit sets or an
+    // undo clears it. textChanged() is not emitted: its notification costs a count of every
+    // character before the edit.
     void setDocumentText(std::string_view bytes);
     std::string documentText() const;
     std::string selectedBytes() const;
