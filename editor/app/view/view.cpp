@@ -276,7 +276,7 @@ bool CView::searchInTarget(std::string_view text, int flags, long from, long to)
     return true;
 }
 
-bool CView::findNext(std::string_view text, int flags) {
+bool CView::findNextMatch(std::string_view text, int flags) {
     if (text.empty())
         return false;
     const bool down = flags & SearchDown;
@@ -289,7 +289,7 @@ bool CView::findNext(std::string_view text, int flags) {
     return true;
 }
 
-bool CView::replace(std::string_view text, std::string_view replacement, int flags) {
+bool CView::replaceMatch(std::string_view text, std::string_view replacement, int flags) {
     const long start = sci(SCI_GETSELECTIONSTART);
     const long end = sci(SCI_GETSELECTIONEND);
     // Only a selection that is the search text itself is replaced (whole word aside: the
@@ -301,7 +301,7 @@ bool CView::replace(std::string_view text, std::string_view replacement, int fla
         const long after = start + static_cast<long>(replacement.size());
         sci(SCI_SETSEL, static_cast<unsigned long>(after), after);
     }
-    return findNext(text, flags | SearchDown);
+    return findNextMatch(text, flags | SearchDown);
 }
 
 int CView::replaceAll(std::string_view text, std::string_view replacement, int flags) {

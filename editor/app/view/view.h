@@ -71,8 +71,10 @@ public:
 
     // Searching, as the Find and Replace dialogs ask for it; `text` is UTF-8 and `flags`
     // combines SearchFlag values. Each returns whether a match was found and selected.
-    bool findNext(std::string_view text, int flags);
-    bool replace(std::string_view text, std::string_view replacement, int flags);
+    // Find Next looks from the selection's end downwards, or from its start upwards.
+    bool findNextMatch(std::string_view text, int flags);
+    // Replaces the selection when it is the search text, then finds the next match below.
+    bool replaceMatch(std::string_view text, std::string_view replacement, int flags);
     // Replaces every match from the selection start on, as one undoable step; returns the
     // number of replacements.
     int replaceAll(std::string_view text, std::string_view replacement, int flags);

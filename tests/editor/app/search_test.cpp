@@ -69,7 +69,7 @@ TEST_F(ViewTest, FindNext) {
     };
     for (const auto& row : rows) {
         setMarkedText(*view, row.before);
-        EXPECT_EQ(view->findNext(row.text, row.flags), row.found) << row.before;
+        EXPECT_EQ(view->findNextMatch(row.text, row.flags), row.found) << row.before;
         EXPECT_EQ(textWithCaret(), row.after) << row.before;
     }
 }
@@ -93,7 +93,7 @@ TEST_F(ViewTest, Replace) {
     };
     for (const auto& row : rows) {
         setMarkedText(*view, row.before);
-        EXPECT_EQ(view->replace(row.text, "1", row.flags), row.found) << row.before;
+        EXPECT_EQ(view->replaceMatch(row.text, "1", row.flags), row.found) << row.before;
         EXPECT_EQ(textWithCaret(), row.after) << row.before;
     }
 }
