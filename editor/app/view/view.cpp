@@ -12,6 +12,7 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdint>
@@ -453,6 +454,22 @@ void CView::keyPressEvent(QKeyEvent* event) {
     QsciScintilla::keyPressEvent(event);
     if (event->text() == QLatin1String("<"))
         completeAfterLessThan();
+}
+
+void CView::wheelEvent(QWheelEvent* event) {
+    // Two lines a notch (120 eighths of a degree), the view's own pace; a fine-grained wheel
+    // or touchpad adds up to whole notches. Other wheels and modifiers go to Scintilla.
+    const QPoint angle = event->angleDelta();
+    if (event->modifiers() != Qt::NoModifier || angle.y() == 0 || angle.x() != 0) {
+        QsciScintilla::wheelEvent(event);
+        return;
+    }
+    m_wheelAngle += angle.y();
+    const int notches = m_wheelAngle / 120;
+    m_wheelAngle -= notches * 120;
+    if (notches != 0)
+        sci(SCI_LINESCROLL, 0, -2L * notches);
+    event->accept();
 }
 
 void CView::paintEvent(QPaintEvent* event) {

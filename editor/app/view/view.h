@@ -105,6 +105,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -124,6 +125,7 @@ private:
     IPrompts& m_prompts;
     CXmlLexer* m_lexer;
     mutable int m_lastColumn = 1;
+    int m_wheelAngle = 0; // turned but not yet scrolled, in eighths of a degree
 };
 
 } // namespace vorn
