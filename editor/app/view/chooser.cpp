@@ -16,8 +16,9 @@ namespace vorn {
 
 namespace {
 
-// The list's size in dialog units of the original layout: a quarter of the average character
-// width across, an eighth of the line height down.
+// The list's size in dialog units, which scale with the font: a quarter of the average
+// character width across, an eighth of the line height down. The width grows to fit the
+// longest name.
 constexpr int kWidthUnits = 130;
 constexpr int kHeightUnits = 53;
 
