@@ -129,17 +129,37 @@ TEST(MovieHeader, FrameRateIsEightDotEightTruncated) {
     EXPECT_EQ(writeFailure(movie), "");
 }
 
-TEST(MovieHeader, OnlyALeadingCMeansZlib) {
-    for (const char* signature : {"GWS", "XYZ", "FWS"}) {
-        Bytes bytes = movie(9, 1, concat({kShowFrame, kEnd}));
-        std::copy(signature, signature + 3, bytes.begin());
-        SwfMovie m = readMovie(bytes);
-        EXPECT_FALSE(m.compressed) << signature;
-        EXPECT_EQ(m.version, 9);
-        EXPECT_EQ(codes(m.tags), "1");
-        bytes[0] = 'F', bytes[1] = 'W', bytes[2] = 'S';
-        EXPECT_EQ(toBytes(m.write()), bytes) << signature;
-    }
+TEST(MovieHeader, OnlyTheThreeSignaturesAreMovies) {
+    // "FWS" is plain, "CWS" zlib and "ZWS" LZMA (both below); anything else is no movie and
+    // is refused before its other bytes are taken for a header.
+    Bytes plain = movie(9, 1, concat({kShowFrame, kEnd}));
+    SwfMovie m = readMovie(plain);
+    EXPECT_FALSE(m.compressed);
+    EXPECT_EQ(m.version, 9);
+    EXPECT_EQ(codes(m.tags), "1");
+    EXPECT_EQ(toBytes(m.write()), plain);
+
+    const struct {
+        Bytes file;
+        const char* failure;
+    } rows[] = {
+        {concat({hex("47 57 53"), Bytes(plain.begin() + 3, plain.end())}),
+         "UnexpectedEnd: not a SWF movie (signature \"GWS\")"},
+        {concat({hex("66 77 73"), Bytes(plain.begin() + 3, plain.end())}),
+         "UnexpectedEnd: not a SWF movie (signature \"fws\")"},
+        {hex("89 50 4e 47 0d 0a 1a 0a 00 00 00 0d 49 48 44 52"),
+         "UnexpectedEnd: not a SWF movie (signature \"\\x89PN\")"},
+        {Bytes{'<', '?', 'x', 'm', 'l', ' ', 'v', 'e', 'r', 's', 'i', 'o', 'n'},
+         "UnexpectedEnd: not a SWF movie (signature \"<?x\")"},
+        {Bytes{'h', 'i'}, "UnexpectedEnd: not a SWF movie (signature \"hi\")"},
+        {hex("43 57 00 0a 10 00 00 00 78 da"),
+         "UnexpectedEnd: not a SWF movie (signature \"CW\\x00\")"},
+        // A start that is still a signature is cut off, not foreign.
+        {Bytes{'C', 'W'}, "UnexpectedEnd: a movie needs 8 header bytes but the file has 2"},
+        {Bytes{}, "UnexpectedEnd: a movie needs 8 header bytes but the file has 0"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(readFailure(row.file), row.failure) << toHex(row.file);
 }
 
 TEST(MovieHeader, TooShortFilesFail) {
@@ -414,6 +434,10 @@ TEST(Compression, AbsurdDeclaredLengthsAreRefusedBeforeAllocating) {
     Bytes b = hex("43 57 53 0a ff ff ff 7f 78 da 03 00 00 00 00 01");
     EXPECT_EQ(readFailure(b), "UnexpectedEnd: the header declares a movie of 2147483647 bytes, "
                               "which 8 compressed bytes cannot hold");
+    // LZMA packs more densely than zlib (some 7100 to 1 at best), but is bounded all the same.
+    b = hex("5a 57 53 0a 00 e1 f5 05 0a 00 00 00 5d 00 00 10 00 00 00 00 00 00");
+    EXPECT_EQ(readFailure(b), "UnexpectedEnd: the header declares a movie of 100000000 bytes, "
+                              "which 14 compressed bytes cannot hold");
     b = hex("43 57 53 0a 05 00 00 00 78 da");
     EXPECT_EQ(readFailure(b), "UnexpectedEnd: the header declares a movie of 5 bytes, shorter "
                               "than its own header");
