@@ -223,6 +223,24 @@ TEST(TagHeader, LongFormOfAShortTagIsKeptFromFilesButNotFromCode) {
               movie(8, 0, concat({tag(255, hex("01 02 03 04 05 06 07 08 09 0a")), kEnd})));
 }
 
+TEST(TagHeader, AShrunkenTagKeepsTheHeaderFormItWasReadWith) {
+    // Whatever length a tag was read with, a long header stays long when its body shrinks,
+    // and a short one stays short.
+    const struct {
+        std::size_t length;
+        bool longForm;
+    } rows[] = {{10, true}, {62, false}, {62, true}, {63, true}, {64, true}, {300, true}};
+    for (const auto& row : rows) {
+        SwfMovie m =
+            readMovie(movie(8, 0, concat({tag(255, zeros(row.length), row.longForm), kEnd})));
+        EXPECT_EQ(m.tags[0].longHeader(), row.longForm) << row.length;
+        static_cast<SwfTagUnknown&>(m.tags[0]).body = hex("01 02 03");
+        EXPECT_EQ(toBytes(m.write()),
+                  movie(8, 0, concat({tag(255, hex("01 02 03"), row.longForm), kEnd})))
+            << row.length;
+    }
+}
+
 TEST(TagHeader, CodesBeyondTenBitsFailTheWrite) {
     SwfMovie movie(false, 8, 0, 0, 12.0f);
     movie.tags.append(std::make_unique<SwfTagShowFrame>());
