@@ -389,7 +389,7 @@ SwfValueString::SwfValueString(SwfIStream& is) : SwfValue(String, Subclass{}) {
 }
 
 std::uint32_t SwfValueString::computeSize(const SwfStream& ctx) const {
-    return 1 + text.computeSize(ctx);
+    return capped(1 + std::uint64_t{text.computeSize(ctx)});
 }
 
 void SwfValueString::writeData(SwfOStream& os) const {
@@ -620,7 +620,7 @@ std::uint32_t SwfActionTry::payloadSize(SwfSizeContext& ctx) {
     const std::uint16_t finallySize =
         checkedBodySize(finallyBody.computeSize(ctx), "a Try's finally block");
     m_bodiesSize = std::uint32_t{trySize} + catchSize + finallySize;
-    return 7 + (catchInRegister ? 1 : catchName.computeSize(ctx));
+    return capped(7 + std::uint64_t{catchInRegister ? 1 : catchName.computeSize(ctx)});
 }
 
 void SwfActionTry::writePayload(SwfOStream& os) const {

@@ -197,7 +197,7 @@ std::uint64_t SwfTags::computeSize(SwfSizeContext& ctx) {
             ctx.tagCode = tag.code();
             tag.prepare();
             const std::uint32_t length = tag.computeSize(ctx);
-            total += length + tag.headerSize();
+            total += std::uint64_t{length} + tag.headerSize();
         } catch (SwfException& e) {
             e.setTagContext(tag.code(), i, std::nullopt, &tag);
             throw;
@@ -223,10 +223,11 @@ void SwfTags::write(SwfOStream& os) const {
         // Every size operation must agree with its write; a disagreement is a bug in the
         // program, never in the movie, and must not produce a corrupt file.
         const std::size_t written = os.size() - start;
-        if (written != tag.headerSize() + tag.length())
+        const std::uint64_t sized = std::uint64_t{tag.headerSize()} + tag.length();
+        if (written != sized)
             throw std::logic_error("tag " + std::to_string(tag.code()) + " wrote " +
                                    std::to_string(written) + " bytes but its size pass said " +
-                                   std::to_string(tag.headerSize() + tag.length()));
+                                   std::to_string(sized));
     }
     os.writeU16(0);
 }
@@ -332,7 +333,7 @@ SwfMovie::Sized SwfMovie::sizePass() {
     const std::uint64_t listSize = tags.computeSize(ctx);
     Sized sized{};
     sized.frames = checkedFrameCount(tags.countFrames(), "the movie");
-    sized.fileLength = checkedU32(rectSize + 12 + listSize, "the movie");
+    sized.fileLength = checkedU32(std::uint64_t{rectSize} + 12 + listSize, "the movie");
     const double rate = std::trunc(static_cast<double>(frameRate) * 256.0);
     if (!(rate >= 0.0 && rate <= 65535.0))
         throw SwfException(SwfException::ValueOutOfRange,

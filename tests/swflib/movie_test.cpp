@@ -241,6 +241,43 @@ TEST(TagHeader, AShrunkenTagKeepsTheHeaderFormItWasReadWith) {
     }
 }
 
+namespace {
+
+// A tag that claims a body of `length` bytes and writes none: sizes near 4 GiB without the
+// memory they would take.
+class ClaimedBody : public SwfTag {
+public:
+    explicit ClaimedBody(std::uint32_t length) : SwfTag(255), m_length(length) {}
+
+protected:
+    std::uint32_t bodySize(SwfSizeContext&) override { return m_length; }
+
+private:
+    std::uint32_t m_length;
+};
+
+} // namespace
+
+TEST(TagHeader, BodiesNear4GiBFailWithTheLengthMessage) {
+    // The header's 6 bytes on top of a body that fits 32 bits must not wrap the sum (the
+    // stage of zeros takes 2 bytes, the rest of the header 12, the closing End 2).
+    for (const std::uint32_t length : {0xFFFFFFFFu, 0xFFFFFFFAu}) {
+        SwfMovie top(false, 8, 0, 0, 12.0f);
+        top.tags.append(std::make_unique<ClaimedBody>(length));
+        EXPECT_EQ(writeFailure(top), "ValueOutOfRange: the movie of " +
+                                         std::to_string(std::uint64_t{length} + 6 + 2 + 14) +
+                                         " bytes does not fit a 32-bit length");
+        SwfMovie nested(false, 8, 0, 0, 12.0f);
+        auto sprite = std::make_unique<SwfTagDefineSprite>();
+        sprite->tags.append(std::make_unique<ClaimedBody>(length));
+        nested.tags.append(std::move(sprite));
+        EXPECT_EQ(writeFailure(nested), "ValueOutOfRange: a sprite body of " +
+                                            std::to_string(std::uint64_t{length} + 6 + 2 + 4) +
+                                            " bytes does not fit a 32-bit length (tag 39 "
+                                            "DefineSprite, tag index 0)");
+    }
+}
+
 TEST(TagHeader, CodesBeyondTenBitsFailTheWrite) {
     SwfMovie movie(false, 8, 0, 0, 12.0f);
     movie.tags.append(std::make_unique<SwfTagShowFrame>());
