@@ -132,7 +132,17 @@ void SwfTagUnknown::writeBody(SwfOStream& os) const {
 
 // ---- tag lists ------------------------------------------------------------------------------
 
+const SwfTag* SwfDefinitionScope::find(const SwfStream& stream, std::uint16_t id) {
+    for (const SwfDefinitionScope* scope = stream.definitions; scope; scope = scope->m_outer) {
+        const auto found = scope->m_definitions.find(id);
+        if (found != scope->m_definitions.end())
+            return found->second;
+    }
+    return nullptr;
+}
+
 void SwfTags::read(SwfIStream& is, bool nested) {
+    const SwfDefinitionScope scope(is, dictionary);
     const std::size_t end = is.limit();
     const char* container = nested ? "its sprite" : "the movie";
     while (end - is.position() >= 2) {
@@ -184,6 +194,9 @@ void SwfTags::read(SwfIStream& is, bool nested) {
 }
 
 std::uint64_t SwfTags::computeSize(SwfSizeContext& ctx) {
+    // What a reader of the written list will have met before each tag, as its dictionary.
+    SwfDefinitionScope::Definitions seen;
+    const SwfDefinitionScope scope(ctx, seen);
     std::uint64_t total = 2; // the closing End header
     for (std::size_t i = 0; i < list.size(); ++i) {
         SwfTag& tag = *list[i];
@@ -198,6 +211,9 @@ std::uint64_t SwfTags::computeSize(SwfSizeContext& ctx) {
             tag.prepare();
             const std::uint32_t length = tag.computeSize(ctx);
             total += std::uint64_t{length} + tag.headerSize();
+            if (tag.isDefinition())
+                if (auto* definition = dynamic_cast<SwfDefinitionTag*>(&tag))
+                    seen[definition->id] = &tag;
         } catch (SwfException& e) {
             e.setTagContext(tag.code(), i, std::nullopt, &tag);
             throw;

@@ -139,6 +139,31 @@ protected:
     void writeBody(SwfOStream& os) const override;
 };
 
+// The definitions met so far in one tag list while it is read or sized, with the scope of the
+// list around it, so that a tag referring to another (DefineFontAlignZones to its font) sees
+// what a reader of the file has met by then: the innermost list's definitions first, then
+// those of the lists around it, out to the movie's own. Lives on the stack of the list's pass.
+class SwfDefinitionScope {
+public:
+    using Definitions = std::map<std::uint16_t, SwfTag*>;
+
+    SwfDefinitionScope(SwfStream& stream, const Definitions& definitions)
+        : m_stream(stream), m_definitions(definitions), m_outer(stream.definitions) {
+        stream.definitions = this;
+    }
+    ~SwfDefinitionScope() { m_stream.definitions = m_outer; }
+    SwfDefinitionScope(const SwfDefinitionScope&) = delete;
+    SwfDefinitionScope& operator=(const SwfDefinitionScope&) = delete;
+
+    // The definition of the id met last in the innermost list that has one, or null.
+    static const SwfTag* find(const SwfStream& stream, std::uint16_t id);
+
+private:
+    SwfStream& m_stream;
+    const Definitions& m_definitions;
+    const SwfDefinitionScope* m_outer;
+};
+
 // One row of the tag registry.
 using SwfTagCreator = std::unique_ptr<SwfTag> (*)(SwfIStream&);
 struct SwfTagInfo {
