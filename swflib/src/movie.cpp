@@ -27,10 +27,21 @@ constexpr std::uint64_t kMaxDeflateRatio = 1032;
 constexpr std::uint64_t kMaxLzmaRatio = 8192;
 
 thread_local unsigned t_spriteDepth = 0;
+thread_local SwfDefinitionNumbering* t_numbering = nullptr;
+
+// 1 to 65535, then 1 again: 0 names no character.
+std::uint16_t followingId(std::uint16_t id) {
+    return id == 0xFFFF ? 1 : static_cast<std::uint16_t>(id + 1);
+}
 
 std::uint16_t nextDefinitionId() {
+    if (t_numbering)
+        return t_numbering->next();
     static std::atomic<std::uint16_t> counter{1};
-    return counter.fetch_add(1, std::memory_order_relaxed);
+    std::uint16_t id = counter.load(std::memory_order_relaxed);
+    while (!counter.compare_exchange_weak(id, followingId(id), std::memory_order_relaxed)) {
+    }
+    return id;
 }
 
 // The signature bytes as text for a message: printable ASCII as it is, other bytes escaped.
@@ -104,6 +115,20 @@ void SwfTag::write(SwfOStream& os) const {
 }
 
 SwfDefinitionTag::SwfDefinitionTag(std::uint16_t code) : SwfTag(code), id(nextDefinitionId()) {}
+
+SwfDefinitionNumbering::SwfDefinitionNumbering() : m_outer(t_numbering) {
+    t_numbering = this;
+}
+
+SwfDefinitionNumbering::~SwfDefinitionNumbering() {
+    t_numbering = m_outer;
+}
+
+std::uint16_t SwfDefinitionNumbering::next() {
+    const std::uint16_t id = m_next;
+    m_next = followingId(m_next);
+    return id;
+}
 
 // ---- raw tags -------------------------------------------------------------------------------
 

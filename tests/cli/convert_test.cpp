@@ -161,6 +161,26 @@ TEST_F(Convert, CheckReportsEachDocument) {
                            "vorn-convert: 1 of 3 checked, 2 failed\n");
 }
 
+TEST_F(Convert, ParallelBatchCompilesTheSameTextToTheSameBytes) {
+    // Definitions without an id are numbered per conversion, whatever runs beside it.
+    const std::string text = "<Movie SwfVersion=\"8\" Width=\"550\" Height=\"400\" "
+                             "FrameRate=\"12\"><DefineSprite /><DefineSprite />"
+                             "<DefineBinaryData CharacterId=\"7\" /><DefineSprite /></Movie>";
+    std::string list;
+    for (int i = 0; i < 16; ++i)
+        list += " " + put("d" + std::to_string(i) + ".xml", Bytes(text.begin(), text.end()));
+    fs::create_directories(dir / "out");
+    ASSERT_EQ(convert("-j 4 -o " + (dir / "out").string() + list).status, 0);
+    const Bytes expected = movie(
+        8, 0,
+        concat({tag(39, hex("01 00 00 00 00 00")), tag(39, hex("02 00 00 00 00 00")),
+                tag(87, hex("07 00 00 00 00 00")), tag(39, hex("04 00 00 00 00 00")), u16(0)}));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(toHex(get((dir / "out" / ("d" + std::to_string(i) + ".swf")).string())),
+                  toHex(expected))
+            << i;
+}
+
 TEST_F(Convert, ParallelBatchWritesWhatASerialOneWrites) {
     std::vector<std::string> inputs;
     for (int i = 0; i < 12; ++i) {

@@ -349,6 +349,24 @@ TEST(RawTags, KeepRawOverridesAClass) {
 TEST(Definitions, TagsBuiltWithoutAnIdTakeSuccessiveCounterValues) {
     const SwfTagDefineSprite a, b;
     EXPECT_EQ(static_cast<std::uint16_t>(a.id + 1), b.id);
+    // Around the whole range and past its end: 0 names no character and is never given.
+    std::uint16_t last = b.id;
+    for (int i = 0; i < 65536; ++i) {
+        const SwfTagDefineSprite next;
+        ASSERT_NE(next.id, 0) << "after " << last;
+        last = next.id;
+    }
+    // A numbering of its own starts at 1 and hands the counter back when it ends.
+    {
+        const SwfDefinitionNumbering numbering;
+        EXPECT_EQ(SwfTagDefineSprite().id, 1);
+        {
+            const SwfDefinitionNumbering inner;
+            EXPECT_EQ(SwfTagDefineSprite().id, 1);
+        }
+        EXPECT_EQ(SwfTagDefineSprite().id, 2);
+    }
+    EXPECT_EQ(SwfTagDefineSprite().id, last == 0xFFFF ? 1 : last + 1);
 }
 
 // ---- sprites ----------------------------------------------------------------------------

@@ -495,6 +495,7 @@ std::size_t nextCut(std::string_view text, std::size_t from, std::size_t length,
 // Reads the document a piece at a time and writes the movie. False (or an exception) where
 // the whole document has to be read instead.
 bool readInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool parseAsUtf8) {
+    const SwfDefinitionNumbering numbering;
     const auto npos = std::string_view::npos;
     // Before the root only the declaration, other instructions, comments and blanks.
     std::size_t at = skipBlanks(text, 0);
@@ -626,6 +627,8 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
         return false;
     }
     try {
+        // Counted afresh: the pieces may have taken some numbers before they gave up.
+        const SwfDefinitionNumbering numbering;
         ctx.root = firstElement(ctx.document);
         if (!ctx.root)
             failRead("the document has no root element");

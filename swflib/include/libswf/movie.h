@@ -53,13 +53,31 @@ private:
 class SwfDefinitionTag : public SwfTag {
 public:
     SwfDefinitionTag(std::uint16_t code, std::uint16_t id) : SwfTag(code), id(id) {}
-    // Takes the next id of the process-wide counter (starting at 1, wrapping at 16 bits), so
-    // that definitions built without an id still differ from one another.
+    // Takes the next id of the thread's SwfDefinitionNumbering, or outside one of the
+    // process-wide counter, so that definitions built without an id still differ from one
+    // another. Ids run from 1 to 65535 and then from 1 again; 0 is never given.
     explicit SwfDefinitionTag(std::uint16_t code);
 
     bool isDefinition() const override { return true; }
 
     std::uint16_t id;
+};
+
+// While it lives, the definitions built on this thread without an id are numbered from 1 by
+// this object alone: a conversion that holds one gives the same ids to the same text every
+// time, whatever other threads or earlier work did. Numberings nest; the innermost counts.
+class SwfDefinitionNumbering {
+public:
+    SwfDefinitionNumbering();
+    ~SwfDefinitionNumbering();
+    SwfDefinitionNumbering(const SwfDefinitionNumbering&) = delete;
+    SwfDefinitionNumbering& operator=(const SwfDefinitionNumbering&) = delete;
+
+    std::uint16_t next();
+
+private:
+    std::uint16_t m_next = 1;
+    SwfDefinitionNumbering* m_outer;
 };
 
 class SwfTagEnd : public SwfTag {
