@@ -244,6 +244,10 @@ TEST(XmlFrame, UnknownElements) {
     const Bytes tabbed = toSwf("<Movie SwfVersion=\"8\"><Unknown TagType=\"200\"><Data>"
                                "TWFu\tTWFu</Data></Unknown></Movie>");
     EXPECT_EQ(toHex(tabbed.data() + 14, 5), "03 32 4d 61 6e");
+    // The bytes come from the Data child, wherever it stands among others.
+    const Bytes noted = toSwf("<Movie SwfVersion=\"8\"><Unknown TagType=\"200\"><Note>TWFu</Note>"
+                              "<data>AQI=</data><Other>TWFu</Other></Unknown></Movie>");
+    EXPECT_EQ(toHex(noted.data() + 14, 4), "02 32 01 02");
 }
 
 TEST(XmlFrame, MalformedDocumentsFailWithTheirPlace) {

@@ -117,7 +117,7 @@ std::unique_ptr<SwfTag> readUnknown(const pugi::xml_node& element, SwfXmlReader&
     const SwfTagInfo* info = findSwfTag(code);
     auto tag = std::make_unique<SwfTagUnknown>(code, givesId && info && info->startsWithId, id);
     if (data)
-        tag->body = base64DecodeElement(firstElement(element));
+        tag->body = base64DecodeElement(data);
     return tag;
 }
 
