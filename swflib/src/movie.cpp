@@ -211,10 +211,13 @@ void SwfTags::read(SwfIStream& is, bool nested) {
         is.setPosition(bodyStart + length);
         if (code == 0)
             break;
-        if (tag->isDefinition())
-            if (auto* definition = dynamic_cast<SwfDefinitionTag*>(tag.get()))
-                dictionary[definition->id] = tag.get();
+        // Into the list first: should either step run out of memory, the dictionary must not
+        // be left naming a tag that was freed.
+        SwfTag* added = tag.get();
         list.push_back(std::move(tag));
+        if (added->isDefinition())
+            if (auto* definition = dynamic_cast<SwfDefinitionTag*>(added))
+                dictionary[definition->id] = added;
     }
 }
 

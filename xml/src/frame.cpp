@@ -286,6 +286,13 @@ private:
 // from then on, what was printed for the part done, by its share of the movie's bytes,
 // foretells the size of the whole, and a quarter more than that is expected.
 void printTags(SwfXmlWriter& ctx, TextWriter& writer, const std::string& text) {
+    // The tags are freed one by one, so the dictionary would name freed tags; and however
+    // printing ends, the movie is left without tags rather than with empty places.
+    struct Release {
+        SwfTags& tags;
+        ~Release() { tags.clear(); }
+    } release{ctx.movie.tags};
+    ctx.movie.tags.dictionary.clear();
     const auto printLast = [&] {
         const pugi::xml_node element = ctx.root.last_child();
         element.print(writer, "    ", kPrintFlags, pugi::encoding_utf8, 1);
@@ -317,6 +324,12 @@ void printTags(SwfXmlWriter& ctx, TextWriter& writer, const std::string& text) {
 } // namespace
 
 bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, std::string& text) {
+    ctx.failure = {};
+    // A context may convert again, after a success or a failure: its root starts empty.
+    if (ctx.root) {
+        ctx.root.remove_attributes();
+        ctx.root.remove_children();
+    }
     try {
         ctx.keepRaw = keepRawTable();
         ctx.movie.keepRaw = ctx.keepRaw;
