@@ -4,6 +4,7 @@
 #include <atomic>
 #include <iostream>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -41,8 +42,15 @@ BatchResult runBatch(std::vector<Job> jobs, unsigned threads) {
     const unsigned count =
         std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(jobs.size())));
     std::vector<std::thread> pool;
-    for (unsigned t = 1; t < count; ++t)
-        pool.emplace_back(worker);
+    pool.reserve(count);
+    // A thread the system will not start (no memory for its stack, a limit on threads) leaves
+    // the work to those that did start, this one included: unwinding past running threads
+    // that were never joined would end the process.
+    try {
+        for (unsigned t = 1; t < count; ++t)
+            pool.emplace_back(worker);
+    } catch (const std::system_error&) {
+    }
     worker();
     for (std::thread& t : pool)
         t.join();

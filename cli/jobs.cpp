@@ -34,6 +34,12 @@ Outcome guarded(const std::string& input, F&& job) {
     }
 }
 
+// Inputs are read into memory rather than mapped: a mapped file that another program cuts
+// short meanwhile ends the process with SIGBUS, where a read reports it as this file's failure.
+SwfBuffer readInput(const std::string& path) {
+    return SwfUtils::ReadFileToBuffer(path);
+}
+
 std::string readText(const std::string& path) {
     const SwfBuffer bytes = SwfUtils::ReadFileToBuffer(path);
     return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -63,8 +69,8 @@ Outcome rewriteSwf(const std::string& input, const std::string& output) {
     return guarded(input, [&] {
         SwfMovie movie;
         {
-            SwfMappedFile file(input);
-            movie.read(file.span(), [&file] { file.release(); });
+            SwfBuffer file = readInput(input);
+            movie.read(file.span(), [&file] { file.reset(); });
         }
         if (!movie.compressed) {
             // Straight into the file: the movie is never held twice.
@@ -88,7 +94,7 @@ Outcome swfToXml(const std::string& input, const std::string& output) {
         std::string text;
         {
             swfxml::SwfXmlWriter ctx;
-            const SwfMappedFile file(input);
+            const SwfBuffer file = readInput(input);
             if (!swfxml::convertSwfBytesToXml(ctx, file.span(), text))
                 return failed(input, ctx.failure.describe());
         }
@@ -101,9 +107,8 @@ Outcome xmlToSwf(const std::string& input, const std::string& output) {
     return guarded(input, [&] {
         SwfBuffer swf;
         {
-            const SwfMappedFile file(input);
-            const std::string_view text(reinterpret_cast<const char*>(file.span().data()),
-                                        file.span().size());
+            const SwfBuffer file = readInput(input);
+            const std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
             swfxml::SwfXmlReader ctx;
             if (!swfxml::convertXmlToSwfBytes(ctx, text, swf, false))
                 return failed(input, ctx.failure.describe());
