@@ -591,6 +591,7 @@ bool readInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool
             if (c.type() == pugi::node_doctype)
                 return false;
         anyChild = anyChild || piece.first_child();
+        ++ctx.pieces;
         readTags(ctx, piece, ctx.movie->tags, false);
         // Offsets into a piece cannot locate anything; a failure is located by reading
         // the whole document again.
@@ -619,6 +620,7 @@ bool convertInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, b
     ctx.document.reset();
     ctx.tagOffsets.clear();
     ctx.movie.reset();
+    ctx.pieces = 0;
     return false;
 }
 
@@ -629,6 +631,7 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
     ctx.failure = {};
     ctx.current = {};
     ctx.tagOffsets.clear();
+    ctx.pieces = 0;
     if (convertInPieces(ctx, text, swf, parseAsUtf8))
         return true;
     const pugi::xml_parse_result parsed =
