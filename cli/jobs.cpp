@@ -34,12 +34,6 @@ Outcome guarded(const std::string& input, F&& job) {
     }
 }
 
-// Inputs are read into memory rather than mapped: a mapped file that another program cuts
-// short meanwhile ends the process with SIGBUS, where a read reports it as this file's failure.
-SwfBuffer readInput(const std::string& path) {
-    return SwfUtils::ReadFileToBuffer(path);
-}
-
 std::string readText(const std::string& path) {
     const SwfBuffer bytes = SwfUtils::ReadFileToBuffer(path);
     return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -69,8 +63,10 @@ Outcome rewriteSwf(const std::string& input, const std::string& output) {
     return guarded(input, [&] {
         SwfMovie movie;
         {
-            SwfBuffer file = readInput(input);
-            movie.read(file.span(), [&file] { file.reset(); });
+            // Read into memory rather than mapped, here and below: a mapped file that another
+            // program cuts short meanwhile ends the process with SIGBUS.
+            SwfFileInMemory file(input);
+            movie.read(file.span(), [&file] { file.release(); });
         }
         if (!movie.compressed) {
             // Straight into the file: the movie is never held twice.
@@ -94,7 +90,7 @@ Outcome swfToXml(const std::string& input, const std::string& output) {
         std::string text;
         {
             swfxml::SwfXmlWriter ctx;
-            const SwfBuffer file = readInput(input);
+            const SwfFileInMemory file(input);
             if (!swfxml::convertSwfBytesToXml(ctx, file.span(), text))
                 return failed(input, ctx.failure.describe());
         }
@@ -107,8 +103,9 @@ Outcome xmlToSwf(const std::string& input, const std::string& output) {
     return guarded(input, [&] {
         SwfBuffer swf;
         {
-            const SwfBuffer file = readInput(input);
-            const std::string_view text(reinterpret_cast<const char*>(file.data()), file.size());
+            const SwfFileInMemory file(input);
+            const std::string_view text(reinterpret_cast<const char*>(file.span().data()),
+                                        file.span().size());
             swfxml::SwfXmlReader ctx;
             if (!swfxml::convertXmlToSwfBytes(ctx, text, swf, false))
                 return failed(input, ctx.failure.describe());
