@@ -16,7 +16,7 @@ BatchResult runBatch(std::vector<Job> jobs, unsigned threads) {
     std::mutex lock;
     BatchResult result;
 
-    auto report = [&](const Outcome& outcome) {
+    auto report = [&](const Outcome& outcome, const std::string& name) {
         const std::lock_guard<std::mutex> guard(lock);
         if (outcome.ok)
             ++result.succeeded;
@@ -24,7 +24,9 @@ BatchResult runBatch(std::vector<Job> jobs, unsigned threads) {
             ++result.failed;
         if (progress)
             std::cerr << "\r\033[K";
-        if (!outcome.ok)
+        if (!outcome.ok && outcome.message.empty())
+            std::cerr << "vorn-convert: " << name << ": not enough memory\n";
+        else if (!outcome.ok)
             std::cerr << "vorn-convert: " << outcome.message << '\n';
         if (progress) {
             std::cerr << "vorn-convert: " << result.succeeded + result.failed << " of "
@@ -35,8 +37,18 @@ BatchResult runBatch(std::vector<Job> jobs, unsigned threads) {
         }
     };
     auto worker = [&] {
-        for (std::size_t i = next++; i < jobs.size(); i = next++)
-            report(jobs[i].run());
+        for (std::size_t i = next++; i < jobs.size(); i = next++) {
+            Outcome outcome;
+            try {
+                outcome = jobs[i].run();
+            } catch (...) {
+                // Not even the reason could be put together (no memory left for it); the
+                // failure is still this file's alone, not the end of the process.
+                outcome.ok = false;
+                outcome.message.clear();
+            }
+            report(outcome, jobs[i].name);
+        }
     };
 
     const unsigned count =
