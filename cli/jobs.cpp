@@ -63,7 +63,9 @@ Outcome rewriteSwf(const std::string& input, const std::string& output) {
     return guarded(input, [&] {
         SwfMovie movie;
         {
-            SwfMappedFile file(input);
+            // Read into memory rather than mapped, here and below: a mapped file that another
+            // program cuts short meanwhile ends the process with SIGBUS.
+            SwfFileInMemory file(input);
             movie.read(file.span(), [&file] { file.release(); });
         }
         if (!movie.compressed) {
@@ -88,7 +90,7 @@ Outcome swfToXml(const std::string& input, const std::string& output) {
         std::string text;
         {
             swfxml::SwfXmlWriter ctx;
-            const SwfMappedFile file(input);
+            const SwfFileInMemory file(input);
             if (!swfxml::convertSwfBytesToXml(ctx, file.span(), text))
                 return failed(input, ctx.failure.describe());
         }
@@ -101,7 +103,7 @@ Outcome xmlToSwf(const std::string& input, const std::string& output) {
     return guarded(input, [&] {
         SwfBuffer swf;
         {
-            const SwfMappedFile file(input);
+            const SwfFileInMemory file(input);
             const std::string_view text(reinterpret_cast<const char*>(file.span().data()),
                                         file.span().size());
             swfxml::SwfXmlReader ctx;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <set>
 #include <thread>
 
@@ -128,8 +129,19 @@ int main(int argc, char** argv) {
         std::error_code error;
         if (!fs::is_directory(outputDir, error))
             return usage(outputDir + ": not a folder");
+        // A job's output must not replace a file another job reads: compared as the files
+        // they name, whatever way the paths are written.
+        const auto fileOf = [](const std::string& path) {
+            std::error_code ignored;
+            const fs::path canonical = fs::weakly_canonical(fs::absolute(path, ignored), ignored);
+            return canonical.empty() ? fs::path(path).lexically_normal() : canonical;
+        };
+        std::map<fs::path, std::size_t> inputFiles;
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            inputFiles.emplace(fileOf(inputs[i]), i);
         std::set<std::string> outputs;
-        for (const std::string& input : inputs) {
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            const std::string& input = inputs[i];
             Kind from;
             if (!kindOfPath(input, from))
                 return usage(input + ": not a .swf, .xml or .vorn file");
@@ -146,6 +158,11 @@ int main(int argc, char** argv) {
                 (fs::path(outputDir) / fs::path(input).stem()).string() + extension(toKind);
             if (!outputs.insert(output).second)
                 return usage(input + ": another input also writes " + output);
+            // Its own input it reads whole before it writes anything.
+            const auto reader = inputFiles.find(fileOf(output));
+            if (reader != inputFiles.end() && reader->first != fileOf(input))
+                return usage(input + ": writes " + inputs[reader->second] +
+                             ", which is also an input");
             jobs.push_back(conversion(input, output, from, toKind, rewrite));
         }
     }

@@ -74,7 +74,7 @@ Outcome swfToProject(const std::string& input, const std::string& output) {
         std::string text;
         {
             swfxml::SwfXmlWriter ctx;
-            const libswf::SwfMappedFile file(input);
+            const libswf::SwfFileInMemory file(input); // not mapped: see rewriteSwf
             if (!swfxml::convertSwfBytesToXml(ctx, file.span(), text))
                 return failed(input, ctx.failure.describe());
         }

@@ -216,6 +216,30 @@ SwfActionPtr createModelled(std::uint8_t code, SwfIStream& is, std::uint16_t len
     }
 }
 
+// The class of a code with fields, read within the length its record declares; null for
+// codes without a class, and for records whose fields need more bytes than they declare or
+// leave some of them over, with the stream back at the payload. Obfuscated movies write such
+// records on purpose: a player moves on by the length, so reading by the fields would make a
+// different script of them. A Push reads its values by the length already and fails on its
+// own terms.
+SwfActionPtr readModelled(std::uint8_t code, SwfIStream& is, std::uint16_t length) {
+    if (code == 0x96)
+        return createModelled(code, is, length);
+    const std::size_t start = is.position();
+    SwfActionPtr action;
+    try {
+        const SwfIStream::Bound record(is, start + length);
+        action = createModelled(code, is, length);
+    } catch (const SwfException& e) {
+        if (e.code() != SwfException::UnexpectedEnd)
+            throw;
+    }
+    if (action && is.position() == start + length)
+        return action;
+    is.setPosition(start);
+    return nullptr;
+}
+
 // The bytes a value of the type takes after its type byte; strings are measured up to their
 // zero within `left` bytes and count one more than `left` when it is not there.
 std::size_t valueDataSize(std::uint8_t type, const SwfIStream& is, std::size_t left,
@@ -320,15 +344,9 @@ SwfActionPtr readSwfAction(SwfIStream& is) {
     const bool keepRaw = is.keepRawActions && (*is.keepRawActions)[code];
     SwfActionPtr action;
     if (!keepRaw) {
-        const std::size_t start = is.position();
-        action = createModelled(code, is, length);
-        // Fields that ran past what a 16-bit length holds (a lying count or an endless
-        // string) could not be written back: refused now, with the reason the write would
-        // give. Records this short never need the check.
-        if (action && is.position() - start > 0xFFFF) {
-            SwfSizeContext check(is.version);
-            action->computeSize(check);
-        }
+        action = readModelled(code, is, length);
+        if (action)
+            action->readFollowing(is);
     }
     if (!action) {
         if (length != 0 || keepRaw)
@@ -389,7 +407,7 @@ SwfValueString::SwfValueString(SwfIStream& is) : SwfValue(String, Subclass{}) {
 }
 
 std::uint32_t SwfValueString::computeSize(const SwfStream& ctx) const {
-    return 1 + text.computeSize(ctx);
+    return capped(1 + std::uint64_t{text.computeSize(ctx)});
 }
 
 void SwfValueString::writeData(SwfOStream& os) const {
@@ -555,9 +573,12 @@ SwfActionDefineFunction2::SwfActionDefineFunction2(SwfIStream& is) : SwfAction(0
         parameter.registerNumber = is.readU8();
         parameter.name.read(is);
     }
-    const std::uint16_t size = is.readU16();
+    m_bodySize = is.readU16();
+}
+
+void SwfActionDefineFunction2::readFollowing(SwfIStream& is) {
     BodyLevel level;
-    body.readBySize(is, size);
+    body.readBySize(is, m_bodySize);
 }
 
 std::uint32_t SwfActionDefineFunction2::payloadSize(SwfSizeContext& ctx) {
@@ -584,20 +605,22 @@ void SwfActionDefineFunction2::writePayload(SwfOStream& os) const {
 
 SwfActionTry::SwfActionTry(SwfIStream& is) : SwfAction(0x8F, Subclass{}) {
     flags = is.readU8();
-    const std::uint16_t trySize = is.readU16();
-    const std::uint16_t catchSize = is.readU16();
-    const std::uint16_t finallySize = is.readU16();
+    for (std::uint16_t& size : m_readSizes)
+        size = is.readU16();
     catchInRegister = (flags & CatchInRegisterFlag) != 0;
     if (catchInRegister)
         catchRegister = is.readU8();
     else
         catchName.read(is);
+}
+
+void SwfActionTry::readFollowing(SwfIStream& is) {
     BodyLevel level;
-    tryBody.readBySize(is, trySize);
+    tryBody.readBySize(is, m_readSizes[0]);
     if (flags & HasCatchBlock)
-        catchBody.readBySize(is, catchSize);
+        catchBody.readBySize(is, m_readSizes[1]);
     if (flags & HasFinallyBlock)
-        finallyBody.readBySize(is, finallySize);
+        finallyBody.readBySize(is, m_readSizes[2]);
 }
 
 std::uint8_t SwfActionTry::writtenFlags() const {
@@ -620,7 +643,7 @@ std::uint32_t SwfActionTry::payloadSize(SwfSizeContext& ctx) {
     const std::uint16_t finallySize =
         checkedBodySize(finallyBody.computeSize(ctx), "a Try's finally block");
     m_bodiesSize = std::uint32_t{trySize} + catchSize + finallySize;
-    return 7 + (catchInRegister ? 1 : catchName.computeSize(ctx));
+    return capped(7 + std::uint64_t{catchInRegister ? 1 : catchName.computeSize(ctx)});
 }
 
 void SwfActionTry::writePayload(SwfOStream& os) const {
@@ -637,10 +660,12 @@ void SwfActionTry::writePayload(SwfOStream& os) const {
     finallyBody.write(os);
 }
 
-SwfActionWith::SwfActionWith(SwfIStream& is) : SwfAction(0x94, Subclass{}) {
-    const std::uint16_t size = is.readU16();
+SwfActionWith::SwfActionWith(SwfIStream& is)
+    : SwfAction(0x94, Subclass{}), m_bodySize(is.readU16()) {}
+
+void SwfActionWith::readFollowing(SwfIStream& is) {
     BodyLevel level;
-    body.readBySize(is, size);
+    body.readBySize(is, m_bodySize);
 }
 
 std::uint32_t SwfActionWith::payloadSize(SwfSizeContext& ctx) {
@@ -708,9 +733,12 @@ SwfActionDefineFunction::SwfActionDefineFunction(SwfIStream& is) : SwfAction(0x9
         parameter->read(is);
         parameters.push_back(std::move(parameter));
     }
-    const std::uint16_t size = is.readU16();
+    m_bodySize = is.readU16();
+}
+
+void SwfActionDefineFunction::readFollowing(SwfIStream& is) {
     BodyLevel level;
-    body.readBySize(is, size);
+    body.readBySize(is, m_bodySize);
 }
 
 std::uint32_t SwfActionDefineFunction::payloadSize(SwfSizeContext& ctx) {

@@ -41,7 +41,7 @@ void SwfAsset::read(SwfIStream& is) {
 }
 
 std::uint32_t SwfAsset::computeSize(const SwfStream& ctx) const {
-    return 2 + name.computeSize(ctx);
+    return checkedLength(2 + std::uint64_t{name.computeSize(ctx)}, "an asset entry");
 }
 
 void SwfAsset::write(SwfOStream& os) const {
@@ -100,7 +100,8 @@ SwfTagFrameLabel::SwfTagFrameLabel(SwfIStream& is) : SwfTag(43) {
 }
 
 std::uint32_t SwfTagFrameLabel::bodySize(SwfSizeContext& ctx) {
-    return name.computeSize(ctx) + (isAnchor ? 1 : 0);
+    return checkedLength(std::uint64_t{name.computeSize(ctx)} + (isAnchor ? 1 : 0),
+                         "a FrameLabel body");
 }
 
 void SwfTagFrameLabel::writeBody(SwfOStream& os) const {
@@ -119,7 +120,8 @@ SwfTagProtect::SwfTagProtect(SwfIStream& is) : SwfTag(24) {
 std::uint32_t SwfTagProtect::bodySize(SwfSizeContext& ctx) {
     // An empty password protects without one: the body is left out.
     const std::uint32_t size = password.computeSize(ctx);
-    return ctx.version >= 6 && size >= 2 ? size + 2 : 0;
+    return ctx.version >= 6 && size >= 2 ? checkedLength(std::uint64_t{size} + 2, "a Protect body")
+                                         : 0;
 }
 
 void SwfTagProtect::writeBody(SwfOStream& os) const {
@@ -147,7 +149,7 @@ SwfTagEnableDebugger2::SwfTagEnableDebugger2(SwfIStream& is) : SwfTag(64) {
 }
 
 std::uint32_t SwfTagEnableDebugger2::bodySize(SwfSizeContext& ctx) {
-    return 2 + password.computeSize(ctx);
+    return checkedLength(2 + std::uint64_t{password.computeSize(ctx)}, "an EnableDebugger2 body");
 }
 
 void SwfTagEnableDebugger2::writeBody(SwfOStream& os) const {
@@ -275,7 +277,7 @@ std::uint32_t SwfTagSymbolClass::bodySize(SwfSizeContext& ctx) {
     checkCount(tags.size(), "SymbolClass");
     std::uint64_t total = 2;
     for (const auto& name : names)
-        total += 2 + name->computeSize(ctx);
+        total += 2 + std::uint64_t{name->computeSize(ctx)};
     return checkedLength(total, "a SymbolClass body");
 }
 
@@ -309,9 +311,9 @@ std::uint32_t SwfTagDefineSceneAndFrameLabelData::bodySize(SwfSizeContext& ctx) 
     std::uint64_t total = encodedSize(checkedLength(scenes.size(), "a scene count")) +
                           encodedSize(checkedLength(frameLabels.size(), "a frame label count"));
     for (const Scene& scene : scenes)
-        total += encodedSize(scene.offset) + scene.name.computeSize(ctx);
+        total += encodedSize(scene.offset) + std::uint64_t{scene.name.computeSize(ctx)};
     for (const FrameLabel& label : frameLabels)
-        total += encodedSize(label.frameNum) + label.label.computeSize(ctx);
+        total += encodedSize(label.frameNum) + std::uint64_t{label.label.computeSize(ctx)};
     return checkedLength(total, "a DefineSceneAndFrameLabelData body");
 }
 

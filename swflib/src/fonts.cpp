@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace libswf {
@@ -467,37 +468,34 @@ void SwfTagDefineFontName::writeBody(SwfOStream& os) const {
 
 // ---- DefineFontAlignZones -------------------------------------------------------------------
 
+namespace {
+
+// The glyph count of the font a reader has met by now under the id, when that is a
+// DefineFont, DefineFont2 or DefineFont3; a DefineFontAlignZones holds one record per glyph.
+std::optional<std::size_t> knownGlyphCount(const SwfStream& stream, std::uint16_t fontId) {
+    const SwfTag* font = SwfDefinitionScope::find(stream, fontId);
+    if (const auto* font1 = dynamic_cast<const SwfTagDefineFont*>(font))
+        return font1->glyphs.size();
+    if (const auto* font2 = dynamic_cast<const SwfTagDefineFont2Base*>(font))
+        return font2->glyphs.size();
+    return std::nullopt;
+}
+
+std::string counted(std::size_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+} // namespace
+
 SwfTagDefineFontAlignZones::SwfTagDefineFontAlignZones(SwfIStream& is) : SwfTag(73) {
     fontId = is.readU16();
     csm = is.readU8();
-    // One record per glyph of the font, which must be known by now.
-    const SwfTag* font = nullptr;
-    if (is.tags) {
-        const auto found = is.tags->dictionary.find(fontId);
-        if (found != is.tags->dictionary.end())
-            font = found->second;
-    }
-    const std::string names = "a DefineFont, DefineFont2 or DefineFont3";
-    if (!font)
-        throw SwfException(SwfException::UnexpectedEnd,
-                           "DefineFontAlignZones names font " + std::to_string(fontId) +
-                               ", which no tag before it defines; it needs " + names +
-                               " to know its glyph count");
-    std::size_t count = 0;
-    if (const auto* font1 = dynamic_cast<const SwfTagDefineFont*>(font)) {
-        count = font1->glyphs.size();
-    } else if (const auto* font2 = dynamic_cast<const SwfTagDefineFont2Base*>(font)) {
-        count = font2->glyphs.size();
-    } else {
-        const char* kind = swfTagName(font->code());
-        throw SwfException(SwfException::UnexpectedEnd,
-                           "DefineFontAlignZones names character " + std::to_string(fontId) +
-                               ", a " + (kind ? kind : "tag") +
-                               (font->isUnknown() ? " kept as raw bytes" : "") + " rather than " +
-                               names);
-    }
-    // Every record takes at least two bytes, so a large font ends at the body's end.
-    for (std::size_t i = 0; i < count; ++i) {
+    // One record per glyph of the font, when it is known by now. A zones tag before its font,
+    // or naming something else, is still read: every record says its own size, so they run
+    // to the end of the body. Every record takes at least two bytes, so a large font ends at
+    // the body's end.
+    const std::optional<std::size_t> glyphs = knownGlyphCount(is, fontId);
+    while (glyphs ? zoneTable.size() < *glyphs : is.remaining() > 0) {
         SwfZoneRecord& record = zoneTable.emplace_back();
         const std::uint8_t zones = is.readU8();
         for (std::uint8_t z = 0; z < zones; ++z) {
@@ -509,7 +507,14 @@ SwfTagDefineFontAlignZones::SwfTagDefineFontAlignZones(SwfIStream& is) : SwfTag(
     }
 }
 
-std::uint32_t SwfTagDefineFontAlignZones::bodySize(SwfSizeContext&) {
+std::uint32_t SwfTagDefineFontAlignZones::bodySize(SwfSizeContext& ctx) {
+    // A reader that knows the font takes one record per glyph: any other number would come
+    // back as another table, or not at all.
+    if (const auto glyphs = knownGlyphCount(ctx, fontId); glyphs && *glyphs != zoneTable.size())
+        outOfRange("DefineFontAlignZones has " +
+                   counted(zoneTable.size(), "zone record", "zone records") + " for font " +
+                   std::to_string(fontId) + ", which has " + counted(*glyphs, "glyph", "glyphs") +
+                   "; a reader takes one record per glyph");
     std::uint64_t total = 3;
     for (std::size_t i = 0; i < zoneTable.size(); ++i) {
         const std::size_t zones = zoneTable[i].zoneData.size();

@@ -1,6 +1,7 @@
 #include "libswf/records.h"
 
 #include "libswf/exception.h"
+#include "structs/tag_state.h"
 
 #include <cmath>
 #include <cstring>
@@ -256,10 +257,11 @@ void SwfColorTransform::write(SwfOStream& os) const {
 // ---- string ---------------------------------------------------------------------------------
 
 std::uint32_t SwfString::computeSize(const SwfStream&) const {
+    const std::uint32_t size = checkedLength(std::uint64_t{text.size()} + 1, "a string");
     if (std::memchr(text.data(), 0, text.size()))
         throw SwfException(SwfException::ValueOutOfRange,
                            "a string holds a zero byte, which would end it early");
-    return static_cast<std::uint32_t>(text.size() + 1);
+    return size;
 }
 
 } // namespace libswf

@@ -141,8 +141,10 @@ std::unique_ptr<SwfTag> createSwfTag(SwfIStream& is) {
     else
         tag = std::make_unique<SwfTag>(code);
     tag->setLength(length);
+    // A tag read with the long header keeps it, whatever its length: 63 is the first length
+    // that needs it, as the writer's rule (SwfTag::usesLongHeader) has it.
     if (!tag->longHeader())
-        tag->setLongHeader(longForShort || length > 63);
+        tag->setLongHeader(longForShort || length > 62);
     return tag;
 }
 

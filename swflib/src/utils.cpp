@@ -76,15 +76,12 @@ FileDescriptor openForReading(const std::string& path, std::size_t& size) {
     return file;
 }
 
-} // namespace
-
-SwfBuffer SwfUtils::ReadFileToBuffer(const std::string& path) {
-    std::size_t size = 0;
-    FileDescriptor file = openForReading(path, size);
-    SwfBuffer buffer(size);
+// Reads exactly `size` bytes of the open file into target and closes it.
+void readWhole(FileDescriptor& file, std::uint8_t* target, std::size_t size,
+               const std::string& path) {
     std::size_t done = 0;
-    while (done < buffer.size()) {
-        const ssize_t n = ::read(file.fd, buffer.data() + done, buffer.size() - done);
+    while (done < size) {
+        const ssize_t n = ::read(file.fd, target + done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -98,7 +95,46 @@ SwfBuffer SwfUtils::ReadFileToBuffer(const std::string& path) {
     if (::close(file.release()) != 0)
         throw SwfFileException(SwfFileException::ReadFailed, path,
                                "close failed: " + errnoText(errno));
+}
+
+} // namespace
+
+SwfBuffer SwfUtils::ReadFileToBuffer(const std::string& path) {
+    std::size_t size = 0;
+    FileDescriptor file = openForReading(path, size);
+    SwfBuffer buffer(size);
+    readWhole(file, buffer.data(), size, path);
     return buffer;
+}
+
+SwfFileInMemory::SwfFileInMemory(const std::string& path) {
+    std::size_t size = 0;
+    FileDescriptor file = openForReading(path, size);
+    if (size == 0)
+        return;
+    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        throw SwfFileException(SwfFileException::ReadFailed, path,
+                               "no memory for the file: " + errnoText(errno));
+    m_data = static_cast<std::uint8_t*>(p);
+    m_size = size;
+    try {
+        readWhole(file, m_data, size, path);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+SwfFileInMemory::~SwfFileInMemory() {
+    release();
+}
+
+void SwfFileInMemory::release() {
+    if (m_data)
+        ::munmap(m_data, m_size);
+    m_data = nullptr;
+    m_size = 0;
 }
 
 SwfMappedFile::SwfMappedFile(const std::string& path) {

@@ -55,6 +55,12 @@ SwfActions& actionsOf(SwfMovie& m) {
     return static_cast<SwfTagDoAction&>(m.tags[0]).actions;
 }
 
+// Raw, or a bare action of a code whose class has fields (a record that declared none).
+bool keptAsBytes(const SwfAction& action) {
+    const SwfActionInfo* info = findSwfAction(action.code());
+    return action.isUnknown() || (action.isPlain() && info && info->hasFields);
+}
+
 SwfActions stops(std::size_t n) {
     SwfActions list;
     for (std::size_t i = 0; i < n; ++i)
@@ -76,10 +82,35 @@ TEST(Actions, ListsEndAtTheirFirstEndOrWhereTheBodyEnds) {
     EXPECT_EQ(actionsOf(m)[1]->code(), 0);
 }
 
-TEST(Actions, RecordsReadTheirOwnFieldsWhateverLengthTheyDeclare) {
-    // The two bytes a GoToFrame declares beyond its frame are the next actions; the length is
-    // recomputed, so the script keeps its size and its branches their targets.
-    EXPECT_EQ(toHex(rewritten(hex("81 04 00 05 00 07 07 00"))), "81 02 00 05 00 07 07 00");
+TEST(Actions, TheLengthARecordDeclaresDecidesWhereTheNextActionStarts) {
+    // A player moves on by the declared length. A record whose fields need more bytes than it
+    // declares, or leave some over, is kept as its bytes, so that the script comes back as
+    // the player runs it: never with other actions made of the bytes between.
+    const struct {
+        const char* body;
+        const char* actions; // the codes read, "raw" after those kept as bytes
+    } rows[] = {
+        {"81 02 00 05 00 07 00", "129 7 0"},
+        {"81 04 00 05 00 07 07 00", "129raw 0"}, // two bytes more than the frame
+        {"81 01 00 05 00", "129raw 0"},          // one byte short of it
+        {"81 00 00 07 00", "129raw 7 0"},        // no room for it at all
+        {"8b 02 00 61 62 07 00", "139raw 7 0"},  // a name without its zero
+        {"9f 01 00 02 00", "159raw 0"},          // a scene bias announced, not declared
+        {"94 01 00 05 07 00", "148raw 7 0"},     // a With without room for its size
+        {"9b 07 00 66 00 00 00 01 00 aa 07 00", "155raw 7 0"}, // a DefineFunction with a spare byte
+        {"9b 06 00 66 00 00 00 01 00 07 00", "155 0"},         // ... and without, its body the Stop
+        {"96 02 00 08 01 00", "150 0"},                        // a Push's values are its length
+    };
+    for (const auto& row : rows) {
+        SwfMovie m;
+        m.read(movieOf(7, tag(12, hex(row.body))));
+        std::string actions;
+        for (const SwfActionPtr& action : actionsOf(m))
+            actions += (actions.empty() ? "" : " ") + std::to_string(action->code()) +
+                       (keptAsBytes(*action) ? "raw" : "");
+        EXPECT_EQ(actions, row.actions) << row.body;
+        EXPECT_EQ(toHex(rewritten(hex(row.body))), toHex(hex(row.body)));
+    }
     // A body read by size takes the action that crosses its end whole and grows to it.
     EXPECT_EQ(toHex(rewritten(hex("94 02 00 01 00 81 02 00 05 00 07 00"))),
               "94 02 00 05 00 81 02 00 05 00 07 00");
@@ -167,12 +198,12 @@ TEST(Actions, HostileScriptsFailTheRead) {
     EXPECT_EQ(readFailure(concat({nested, hex("00")})),
               "UnexpectedEnd: action bodies are nested more than 64 levels deep (tag 12 DoAction "
               "at offset 21, tag index 0)");
-    // A record's own fields read past what its 16-bit length can hold: it could not be
-    // written back, so it is not read either.
+    // A record's own fields never read past the length it declares, so a string that runs on
+    // cannot make a record too long to write back: the GetURL is kept as its 10 bytes, and
+    // the rest of the string is actions (0x61 is BitOr).
     const Bytes url(70000, 'a');
-    EXPECT_EQ(readFailure(concat({hex("83 0a 00"), url, hex("00 00 00")})),
-              "ValueOutOfRange: a GetURL payload of 70002 bytes does not fit the 16-bit length of "
-              "its record (tag 12 DoAction at offset 21, tag index 0)");
+    EXPECT_EQ(toHex(rewritten(concat({hex("83 0a 00"), url, hex("00")}))),
+              toHex(concat({hex("83 0a 00"), url, hex("00")})));
 }
 
 TEST(Actions, CountsSizesAndLengthsBeyondTheirFieldsFailTheWrite) {

@@ -129,17 +129,37 @@ TEST(MovieHeader, FrameRateIsEightDotEightTruncated) {
     EXPECT_EQ(writeFailure(movie), "");
 }
 
-TEST(MovieHeader, OnlyALeadingCMeansZlib) {
-    for (const char* signature : {"GWS", "XYZ", "FWS"}) {
-        Bytes bytes = movie(9, 1, concat({kShowFrame, kEnd}));
-        std::copy(signature, signature + 3, bytes.begin());
-        SwfMovie m = readMovie(bytes);
-        EXPECT_FALSE(m.compressed) << signature;
-        EXPECT_EQ(m.version, 9);
-        EXPECT_EQ(codes(m.tags), "1");
-        bytes[0] = 'F', bytes[1] = 'W', bytes[2] = 'S';
-        EXPECT_EQ(toBytes(m.write()), bytes) << signature;
-    }
+TEST(MovieHeader, OnlyTheThreeSignaturesAreMovies) {
+    // "FWS" is plain, "CWS" zlib and "ZWS" LZMA (both below); anything else is no movie and
+    // is refused before its other bytes are taken for a header.
+    Bytes plain = movie(9, 1, concat({kShowFrame, kEnd}));
+    SwfMovie m = readMovie(plain);
+    EXPECT_FALSE(m.compressed);
+    EXPECT_EQ(m.version, 9);
+    EXPECT_EQ(codes(m.tags), "1");
+    EXPECT_EQ(toBytes(m.write()), plain);
+
+    const struct {
+        Bytes file;
+        const char* failure;
+    } rows[] = {
+        {concat({hex("47 57 53"), Bytes(plain.begin() + 3, plain.end())}),
+         "UnexpectedEnd: not a SWF movie (signature \"GWS\")"},
+        {concat({hex("66 77 73"), Bytes(plain.begin() + 3, plain.end())}),
+         "UnexpectedEnd: not a SWF movie (signature \"fws\")"},
+        {hex("89 50 4e 47 0d 0a 1a 0a 00 00 00 0d 49 48 44 52"),
+         "UnexpectedEnd: not a SWF movie (signature \"\\x89PN\")"},
+        {Bytes{'<', '?', 'x', 'm', 'l', ' ', 'v', 'e', 'r', 's', 'i', 'o', 'n'},
+         "UnexpectedEnd: not a SWF movie (signature \"<?x\")"},
+        {Bytes{'h', 'i'}, "UnexpectedEnd: not a SWF movie (signature \"hi\")"},
+        {hex("43 57 00 0a 10 00 00 00 78 da"),
+         "UnexpectedEnd: not a SWF movie (signature \"CW\\x00\")"},
+        // A start that is still a signature is cut off, not foreign.
+        {Bytes{'C', 'W'}, "UnexpectedEnd: a movie needs 8 header bytes but the file has 2"},
+        {Bytes{}, "UnexpectedEnd: a movie needs 8 header bytes but the file has 0"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(readFailure(row.file), row.failure) << toHex(row.file);
 }
 
 TEST(MovieHeader, TooShortFilesFail) {
@@ -201,6 +221,61 @@ TEST(TagHeader, LongFormOfAShortTagIsKeptFromFilesButNotFromCode) {
     built.tags.append(raw(255, hex("01 02 03 04 05 06 07 08 09 0a")));
     EXPECT_EQ(toBytes(built.write()),
               movie(8, 0, concat({tag(255, hex("01 02 03 04 05 06 07 08 09 0a")), kEnd})));
+}
+
+TEST(TagHeader, AShrunkenTagKeepsTheHeaderFormItWasReadWith) {
+    // Whatever length a tag was read with, a long header stays long when its body shrinks,
+    // and a short one stays short.
+    const struct {
+        std::size_t length;
+        bool longForm;
+    } rows[] = {{10, true}, {62, false}, {62, true}, {63, true}, {64, true}, {300, true}};
+    for (const auto& row : rows) {
+        SwfMovie m =
+            readMovie(movie(8, 0, concat({tag(255, zeros(row.length), row.longForm), kEnd})));
+        EXPECT_EQ(m.tags[0].longHeader(), row.longForm) << row.length;
+        static_cast<SwfTagUnknown&>(m.tags[0]).body = hex("01 02 03");
+        EXPECT_EQ(toBytes(m.write()),
+                  movie(8, 0, concat({tag(255, hex("01 02 03"), row.longForm), kEnd})))
+            << row.length;
+    }
+}
+
+namespace {
+
+// A tag that claims a body of `length` bytes and writes none: sizes near 4 GiB without the
+// memory they would take.
+class ClaimedBody : public SwfTag {
+public:
+    explicit ClaimedBody(std::uint32_t length) : SwfTag(255), m_length(length) {}
+
+protected:
+    std::uint32_t bodySize(SwfSizeContext&) override { return m_length; }
+
+private:
+    std::uint32_t m_length;
+};
+
+} // namespace
+
+TEST(TagHeader, BodiesNear4GiBFailWithTheLengthMessage) {
+    // The header's 6 bytes on top of a body that fits 32 bits must not wrap the sum (the
+    // stage of zeros takes 2 bytes, the rest of the header 12, the closing End 2).
+    for (const std::uint32_t length : {0xFFFFFFFFu, 0xFFFFFFFAu}) {
+        SwfMovie top(false, 8, 0, 0, 12.0f);
+        top.tags.append(std::make_unique<ClaimedBody>(length));
+        EXPECT_EQ(writeFailure(top), "ValueOutOfRange: the movie of " +
+                                         std::to_string(std::uint64_t{length} + 6 + 2 + 14) +
+                                         " bytes does not fit a 32-bit length");
+        SwfMovie nested(false, 8, 0, 0, 12.0f);
+        auto sprite = std::make_unique<SwfTagDefineSprite>();
+        sprite->tags.append(std::make_unique<ClaimedBody>(length));
+        nested.tags.append(std::move(sprite));
+        EXPECT_EQ(writeFailure(nested), "ValueOutOfRange: a sprite body of " +
+                                            std::to_string(std::uint64_t{length} + 6 + 2 + 4) +
+                                            " bytes does not fit a 32-bit length (tag 39 "
+                                            "DefineSprite, tag index 0)");
+    }
 }
 
 TEST(TagHeader, CodesBeyondTenBitsFailTheWrite) {
@@ -274,6 +349,24 @@ TEST(RawTags, KeepRawOverridesAClass) {
 TEST(Definitions, TagsBuiltWithoutAnIdTakeSuccessiveCounterValues) {
     const SwfTagDefineSprite a, b;
     EXPECT_EQ(static_cast<std::uint16_t>(a.id + 1), b.id);
+    // Around the whole range and past its end: 0 names no character and is never given.
+    std::uint16_t last = b.id;
+    for (int i = 0; i < 65536; ++i) {
+        const SwfTagDefineSprite next;
+        ASSERT_NE(next.id, 0) << "after " << last;
+        last = next.id;
+    }
+    // A numbering of its own starts at 1 and hands the counter back when it ends.
+    {
+        const SwfDefinitionNumbering numbering;
+        EXPECT_EQ(SwfTagDefineSprite().id, 1);
+        {
+            const SwfDefinitionNumbering inner;
+            EXPECT_EQ(SwfTagDefineSprite().id, 1);
+        }
+        EXPECT_EQ(SwfTagDefineSprite().id, 2);
+    }
+    EXPECT_EQ(SwfTagDefineSprite().id, last == 0xFFFF ? 1 : last + 1);
 }
 
 // ---- sprites ----------------------------------------------------------------------------
@@ -414,6 +507,10 @@ TEST(Compression, AbsurdDeclaredLengthsAreRefusedBeforeAllocating) {
     Bytes b = hex("43 57 53 0a ff ff ff 7f 78 da 03 00 00 00 00 01");
     EXPECT_EQ(readFailure(b), "UnexpectedEnd: the header declares a movie of 2147483647 bytes, "
                               "which 8 compressed bytes cannot hold");
+    // LZMA packs more densely than zlib (some 7100 to 1 at best), but is bounded all the same.
+    b = hex("5a 57 53 0a 00 e1 f5 05 0a 00 00 00 5d 00 00 10 00 00 00 00 00 00");
+    EXPECT_EQ(readFailure(b), "UnexpectedEnd: the header declares a movie of 100000000 bytes, "
+                              "which 14 compressed bytes cannot hold");
     b = hex("43 57 53 0a 05 00 00 00 78 da");
     EXPECT_EQ(readFailure(b), "UnexpectedEnd: the header declares a movie of 5 bytes, shorter "
                               "than its own header");

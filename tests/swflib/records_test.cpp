@@ -1,10 +1,12 @@
 // Basic records: each row is a record built in code and its exact bytes, checked both ways
 // (write gives the bytes, reading the bytes gives the record back and consumes them all).
+#include "libswf/control.h"
 #include "libswf/exception.h"
 #include "libswf/records.h"
 #include "swf_bytes.h"
 
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
@@ -327,4 +329,48 @@ TEST(Records, TruncatedRecordsThrowUnexpectedEnd) {
             EXPECT_EQ(e.code(), SwfException::UnexpectedEnd) << bytes;
         }
     }
+}
+
+namespace {
+
+// What the system can still give without swapping, from /proc/meminfo.
+std::uint64_t availableMemory() {
+    std::ifstream in("/proc/meminfo");
+    std::string key;
+    std::uint64_t kib = 0;
+    std::string unit;
+    while (in >> key >> kib >> unit)
+        if (key == "MemAvailable:")
+            return kib * 1024;
+    return 0;
+}
+
+std::string sizeFailure(const std::function<void()>& size) {
+    try {
+        size();
+    } catch (const SwfException& e) {
+        return e.what();
+    }
+    return "";
+}
+
+} // namespace
+
+TEST(Records, StringsNear4GiBFailWithTheLengthMessage) {
+    // Sizes are counted in 32 bits in the file; a string of 4 GiB must not wrap to a small
+    // size that the writer then overruns.
+    if (availableMemory() < (std::uint64_t{10} << 30))
+        GTEST_SKIP() << "needs about 4 GiB of free memory for the string";
+    SwfSizeContext ctx(8);
+    SwfString text(std::string(0xFFFFFFFFull, 'a'));
+    EXPECT_EQ(sizeFailure([&] { text.computeSize(ctx); }),
+              "ValueOutOfRange: a string of 4294967296 bytes does not fit a 32-bit tag length");
+    // One byte less fits alone, but not with the byte of a named anchor after it.
+    text.text.pop_back();
+    SwfTagFrameLabel label;
+    label.name = std::move(text);
+    label.isAnchor = true;
+    EXPECT_EQ(sizeFailure([&] { label.computeSize(ctx); }),
+              "ValueOutOfRange: a FrameLabel body of 4294967296 bytes does not fit a 32-bit tag "
+              "length");
 }

@@ -1,9 +1,13 @@
-// Round trips on movies built here: writing what was read is a fixed point, and a movie we
-// wrote comes back byte for byte (its body, when compressed).
+// Round trips on movies built here: a movie is written as the format lays it out, writing
+// what was read is a fixed point, and a movie we wrote comes back byte for byte (its body,
+// when compressed).
+#include "bit_strings.h"
 #include "libswf/compress.h"
 #include "libswf/movie.h"
 #include "swf_bytes.h"
 
+#include <algorithm>
+#include <bit>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -45,25 +49,37 @@ std::unique_ptr<SwfTagUnknown> raw(std::uint16_t code, bool hasId, std::uint16_t
 }
 
 // A random tag list: raw tags with and without ids, empty tags, ShowFrames, long headers,
-// bodies around the 62/63 header boundary and sprites nested up to `depth` levels.
-void fill(SwfTags& tags, std::mt19937& random, int depth) {
+// bodies around the 62/63 header boundary and sprites nested up to `depth` levels. Appends to
+// `expected` the bytes the list must be written as, laid out here from the format rather than
+// by the writer, so that a fault the reader and the writer share cannot hide; returns the
+// ShowFrame tags directly in the list.
+std::uint16_t fill(SwfTags& tags, Bytes& expected, std::mt19937& random, int depth) {
+    std::uint16_t frames = 0;
     const int count = static_cast<int>(random() % 12);
     for (int i = 0; i < count; ++i) {
         switch (random() % 6) {
         case 0:
             tags.append(std::make_unique<SwfTagShowFrame>());
+            expected = concat({expected, tag(1, {})});
+            ++frames;
             break;
         case 1: {
             auto sprite = std::make_unique<SwfTagDefineSprite>();
             sprite->id = static_cast<std::uint16_t>(random());
-            if (depth > 0)
-                fill(sprite->tags, random, depth - 1);
+            Bytes inner;
+            const std::uint16_t innerFrames =
+                depth > 0 ? fill(sprite->tags, inner, random, depth - 1) : 0;
+            expected = concat(
+                {expected, tag(39, concat({u16(sprite->id), u16(innerFrames), inner, u16(0)}))});
             tags.append(std::move(sprite));
             break;
         }
-        case 2:
-            tags.append(std::make_unique<SwfTag>(static_cast<std::uint16_t>(200 + random() % 50)));
+        case 2: {
+            const auto code = static_cast<std::uint16_t>(200 + random() % 50);
+            tags.append(std::make_unique<SwfTag>(code));
+            expected = concat({expected, tag(code, {})});
             break;
+        }
         default: {
             static const std::uint16_t codes[] = {2, 9, 12, 43, 87, 255, 1000};
             const std::uint16_t code = codes[random() % 7];
@@ -72,12 +88,52 @@ void fill(SwfTags& tags, std::mt19937& random, int depth) {
             Bytes body(sizes[random() % 9]);
             for (auto& b : body)
                 b = static_cast<std::uint8_t>(random());
-            auto tag = raw(code, hasId, static_cast<std::uint16_t>(random()), std::move(body));
-            tag->setLongHeader(random() % 4 == 0);
-            tags.append(std::move(tag));
+            const auto id = static_cast<std::uint16_t>(random());
+            const bool longHeader = random() % 4 == 0;
+            expected =
+                concat({expected, tag(code, hasId ? concat({u16(id), body}) : body, longHeader)});
+            auto t = raw(code, hasId, id, std::move(body));
+            t->setLongHeader(longHeader);
+            tags.append(std::move(t));
         }
         }
     }
+    return frames;
+}
+
+std::string binary(std::uint32_t value, unsigned n) {
+    std::string out;
+    for (unsigned i = n; i-- > 0;)
+        out += (value >> i) & 1 ? '1' : '0';
+    return out + ' ';
+}
+
+// An uncompressed movie as the format lays it out: the stage from the origin in the fewest
+// bits its values need with their sign, the frame rate as 8.8 fixed point.
+Bytes expectedMovie(std::uint8_t version, std::int32_t xmax, std::int32_t ymax,
+                    std::uint16_t rate256, std::uint16_t frames, const Bytes& tags) {
+    const unsigned n =
+        static_cast<unsigned>(std::bit_width(static_cast<std::uint32_t>(std::max(xmax, ymax)))) + 1;
+    const Bytes stage =
+        bits(binary(n, 5) + binary(0, n) + binary(static_cast<std::uint32_t>(xmax), n) +
+             binary(0, n) + binary(static_cast<std::uint32_t>(ymax), n));
+    const Bytes rest = concat({stage, u16(rate256), u16(frames), tags, u16(0)});
+    const auto length = static_cast<std::uint32_t>(8 + rest.size());
+    return concat(
+        {Bytes{'F', 'W', 'S', version, static_cast<std::uint8_t>(length),
+               static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length >> 16),
+               static_cast<std::uint8_t>(length >> 24)},
+         rest});
+}
+
+// Where two byte strings first differ, or "" when they are equal.
+std::string firstDifference(const Bytes& a, const Bytes& b) {
+    if (a == b)
+        return "";
+    const auto at = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    const auto i = static_cast<std::size_t>(at.first - a.begin());
+    return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) +
+           ", first difference at byte " + std::to_string(i);
 }
 
 } // namespace
@@ -106,16 +162,23 @@ TEST(RoundTrip, HandBuiltMoviesAreFixedPoints) {
     }
 }
 
-TEST(RoundTrip, RandomMoviesAreFixedPointsCompressedOrNot) {
+TEST(RoundTrip, RandomMoviesAreWhatTheFormatSaysAndFixedPoints) {
     std::mt19937 random(20261208);
     for (int round = 0; round < 60; ++round) {
-        SwfMovie movie(round % 2 == 0, static_cast<std::uint8_t>(1 + round % 40),
-                       static_cast<std::int32_t>(random() % 100000),
-                       static_cast<std::int32_t>(random() % 100000),
-                       static_cast<float>(random() % 25600) / 100.0f);
-        fill(movie.tags, random, 3);
+        const auto version = static_cast<std::uint8_t>(1 + round % 40);
+        const auto xmax = static_cast<std::int32_t>(1 + random() % 100000);
+        const auto ymax = static_cast<std::int32_t>(1 + random() % 100000);
+        const auto rate256 = static_cast<std::uint16_t>(random());
+        SwfMovie movie(round % 2 == 0, version, xmax, ymax, static_cast<float>(rate256) / 256.0f);
+        Bytes tags;
+        const std::uint16_t frames = fill(movie.tags, tags, random, 3);
         const Bytes x = toBytes(movie.write());
-        expectFixedPoint(x, "round " + std::to_string(round));
+        const std::string what = "round " + std::to_string(round);
+        EXPECT_EQ(firstDifference(plainBody(x),
+                                  expectedMovie(version, xmax, ymax, rate256, frames, tags)),
+                  "")
+            << what;
+        expectFixedPoint(x, what);
     }
 }
 
@@ -135,9 +198,10 @@ struct CollectingSink : SwfOutputSink {
 TEST(RoundTrip, StreamingToASinkWritesTheSameBytes) {
     std::mt19937 random(7);
     SwfMovie movie(false, 10, 11000, 8000, 24.0f);
-    fill(movie.tags, random, 2);
+    Bytes unused;
+    fill(movie.tags, unused, random, 2);
     movie.tags.append(raw(87, true, 9, Bytes(3 << 20, 0x5a))); // larger than the stream's buffer
-    fill(movie.tags, random, 2);
+    fill(movie.tags, unused, random, 2);
     const Bytes whole = toBytes(movie.writeUncompressed());
     CollectingSink sink;
     movie.writeUncompressed(sink);

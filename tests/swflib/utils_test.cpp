@@ -146,3 +146,24 @@ TEST_F(Files, MappedFilesShowTheWholeFile) {
     EXPECT_EQ(failure([&] { SwfMappedFile m(missing); }),
               std::make_pair(SwfFileException::OpenForReadFailed, missing));
 }
+
+TEST_F(Files, FilesInMemoryHoldTheWholeFileAndNameItOnFailure) {
+    const fs::path p = dir / "m.swf";
+    std::ofstream(p, std::ios::binary) << std::string("FWS\x01\0x", 6);
+    SwfFileInMemory file(p.string());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.span().data()), file.span().size()),
+              std::string("FWS\x01\0x", 6));
+    // The copy is the file as it was: cutting the file short changes nothing in it.
+    fs::resize_file(p, 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.span().data()), file.span().size()),
+              std::string("FWS\x01\0x", 6));
+    file.release();
+    EXPECT_TRUE(file.span().empty());
+
+    EXPECT_TRUE(SwfFileInMemory(p.string()).span().empty());
+    const std::string missing = (dir / "missing.swf").string();
+    EXPECT_EQ(failure([&] { SwfFileInMemory m(missing); }),
+              std::make_pair(SwfFileException::OpenForReadFailed, missing));
+    EXPECT_EQ(failure([&] { SwfFileInMemory m(dir.string()); }),
+              std::make_pair(SwfFileException::ReadFailed, dir.string()));
+}

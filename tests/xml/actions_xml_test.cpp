@@ -328,6 +328,27 @@ const CodecVector kActionVectors[] = {
                       "                    AQID\n                    ]]></Data>\n"
                       "        </UnknownAction>\n        <UnknownAction Type=\"1\" />\n"
                       "        <UnknownAction Type=\"128\" />\n")},
+    // Records whose fields do not fill the length they declare keep their bytes, and the
+    // actions after them stay actions of their own.
+    {.name = "GoToFrameDeclaringMoreThanItsFrameIsKeptRaw",
+     .version = 5,
+     .make = script([](SwfActions& a) {
+         a.push_back(unknown(0x81, {0x05, 0x00, 0x07, 0x07}));
+     }),
+     .body = hex("81 04 00 05 00 07 07 00"),
+     .xml = scriptXml("        <UnknownAction Type=\"129\">\n            <Data><![CDATA[\n"
+                      "                    BQAHBw==\n                    ]]></Data>\n"
+                      "        </UnknownAction>\n")},
+    {.name = "DefineFunctionWithASpareByteIsKeptRawAndItsBodyFollows",
+     .version = 5,
+     .make = script([](SwfActions& a) {
+         a.push_back(unknown(0x9b, {0x66, 0x00, 0x00, 0x00, 0x01, 0x00, 0xaa}));
+         a.push_back(plain(0x07));
+     }),
+     .body = hex("9b 07 00 66 00 00 00 01 00 aa 07 00"),
+     .xml = scriptXml("        <UnknownAction Type=\"155\">\n            <Data><![CDATA[\n"
+                      "                    ZgAAAAEAqg==\n                    ]]></Data>\n"
+                      "        </UnknownAction>\n        <Stop />\n")},
     {.name = "CallWithAPayloadIsKeptRaw",
      .version = 5,
      .make = script([](SwfActions& a) {

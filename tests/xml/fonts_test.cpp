@@ -443,29 +443,133 @@ TEST(FontTags, BodiesThatLieFailTheReadCleanly) {
               "outline cannot hold (tag 10 DefineFont at offset 21, tag index 0)");
 }
 
-TEST(FontTags, AlignZonesNeedTheirFontDefinedBefore) {
-    const Bytes zones = tag(73, hex("01 00 40 01 00 3c 00 00 03"));
+namespace {
+
+// The zone records of the first DefineFontAlignZones in the list or its sprites, or -1.
+int zoneRecords(const SwfTags& tags) {
+    for (const auto& tag : tags) {
+        if (const auto* zones = dynamic_cast<const SwfTagDefineFontAlignZones*>(tag.get()))
+            return static_cast<int>(zones->zoneTable.size());
+        if (const auto* sprite = dynamic_cast<const SwfTagDefineSprite*>(tag.get()))
+            if (const int n = zoneRecords(sprite->tags); n >= 0)
+                return n;
+    }
+    return -1;
+}
+
+Bytes spriteOf(const Bytes& tags) {
+    return tag(39, concat({hex("05 00 00 00"), tags, u16(0)}));
+}
+
+} // namespace
+
+TEST(FontTags, AlignZonesTakeOneRecordPerGlyphOfAKnownFontElseRunToTheBodyEnd) {
+    // Font 1 with one glyph, and zones for font 1 holding two records.
     const Bytes font =
         tag(75, concat({hex("01 00 04 00 00 01 00 04 00 06 00"), kEmptyGlyph, hex("41 00")}));
-    const auto failure = [](const Bytes& tags) {
+    const Bytes zones = tag(73, hex("01 00 40 01 00 3c 00 00 03 02 11 11 22 22 33 33 44 44 00"));
+    const struct {
+        const char* what;
+        Bytes tags;
+        int records;
+    } rows[] = {
+        {"font defined later", concat({zones, font}), 2},
+        {"font 1 is a DefineFont4", concat({tag(91, hex("01 00 00 00")), zones}), 2},
+        {"no font 1 at all", zones, 2},
+        {"a font name between defines nothing", concat({font, tag(88, hex("01 00 00 00")), zones}),
+         1},
+        {"the sprite's own font", spriteOf(concat({font, zones})), 1},
+        {"the movie's font seen from a sprite", concat({font, spriteOf(zones)}), 1},
+        {"a sprite's font is not the movie's", concat({spriteOf(font), zones}), 2},
+    };
+    for (const auto& row : rows) {
+        const Bytes original = movieOfTags(8, row.tags);
+        SwfMovie m;
         try {
-            SwfMovie m;
-            m.read(movieOfTags(8, tags));
+            m.read(original);
+        } catch (const SwfException& e) {
+            ADD_FAILURE() << row.what << ": " << e.what();
+            continue;
+        }
+        EXPECT_EQ(zoneRecords(m.tags), row.records) << row.what;
+        if (row.records == 2) {
+            EXPECT_EQ(toHex(toBytes(m.write())), toHex(original)) << row.what;
+        }
+    }
+    // Records that do not fill the body exactly still fail.
+    EXPECT_EQ(tagReadFailure(8, 73, hex("01 00 40 01 00 3c 00 00 03 02 11 11")),
+              "UnexpectedEnd: a 16-bit value needs 2 bytes but none remain in the tag body (tag "
+              "73 DefineFontAlignZones at offset 21, tag index 0; failed at offset 35)");
+}
+
+TEST(FontTags, AlignZonesAreWrittenOnlyAsTheReaderTakesThemBack) {
+    // A font the reader meets before the zones decides their number: one record per glyph.
+    const auto twoGlyphs = [] {
+        auto font = std::make_unique<SwfTagDefineFont3>();
+        font->id = 1;
+        font->glyphs.push_back(emptyGlyph());
+        font->glyphs.push_back(emptyGlyph());
+        font->codeTable = {65, 66};
+        return font;
+    };
+    const auto oneRecord = [] {
+        auto zones = std::make_unique<SwfTagDefineFontAlignZones>();
+        zones->fontId = 1;
+        zones->zoneTable.emplace_back().mask = 3;
+        return zones;
+    };
+    const auto failure = [](SwfMovie& m) {
+        try {
+            const Bytes written = toBytes(m.write());
+            SwfMovie back;
+            back.read(written);
+            return zoneRecords(back.tags) == 1 ? std::string() : std::string("read back wrong");
         } catch (const SwfException& e) {
             return std::string(e.what());
         }
-        return std::string();
     };
-    EXPECT_EQ(failure(concat({zones, font})),
-              "UnexpectedEnd: DefineFontAlignZones names font 1, which no tag before it defines; "
-              "it needs a DefineFont, DefineFont2 or DefineFont3 to know its glyph count (tag 73 "
-              "DefineFontAlignZones at offset 21, tag index 0)");
-    EXPECT_EQ(failure(concat({tag(91, hex("01 00 00 00")), zones})),
-              "UnexpectedEnd: DefineFontAlignZones names character 1, a DefineFont4 rather than "
-              "a DefineFont, DefineFont2 or DefineFont3 (tag 73 DefineFontAlignZones at offset "
-              "27, tag index 1)");
-    // The font name between them defines nothing, so the font is still found.
-    EXPECT_EQ(failure(concat({font, tag(88, hex("01 00 00 00")), zones})), "");
+    SwfMovie fontFirst(false, 8, 11000, 8000, 12.0f);
+    fontFirst.tags.append(twoGlyphs());
+    fontFirst.tags.append(oneRecord());
+    EXPECT_EQ(failure(fontFirst),
+              "ValueOutOfRange: DefineFontAlignZones has 1 zone record for font 1, which has 2 "
+              "glyphs; a reader takes one record per glyph (tag 73 DefineFontAlignZones, tag "
+              "index 1)");
+
+    SwfMovie zonesFirst(false, 8, 11000, 8000, 12.0f);
+    zonesFirst.tags.append(oneRecord());
+    zonesFirst.tags.append(twoGlyphs());
+    EXPECT_EQ(failure(zonesFirst), "");
+
+    SwfMovie inSprite(false, 8, 11000, 8000, 12.0f);
+    auto sprite = std::make_unique<SwfTagDefineSprite>();
+    sprite->tags.append(twoGlyphs());
+    inSprite.tags.append(std::move(sprite));
+    inSprite.tags.append(oneRecord());
+    EXPECT_EQ(failure(inSprite), "");
+
+    auto nested = std::make_unique<SwfTagDefineSprite>();
+    nested->tags.append(oneRecord());
+    SwfMovie outerFont(false, 8, 11000, 8000, 12.0f);
+    outerFont.tags.append(twoGlyphs());
+    outerFont.tags.append(std::move(nested));
+    EXPECT_EQ(failure(outerFont),
+              "ValueOutOfRange: DefineFontAlignZones has 1 zone record for font 1, which has 2 "
+              "glyphs; a reader takes one record per glyph (tag 73 DefineFontAlignZones, tag "
+              "index 0)");
+
+    // The same through XML, where the failure names the element's line.
+    Bytes compiled;
+    std::string reason;
+    EXPECT_FALSE(compileXml(documentWith(8, "<DefineFont3 FontId=\"1\"><Glyphs><Glyphs />"
+                                            "<Glyphs /></Glyphs><CodesTable><Code>65</Code>"
+                                            "<Code>66</Code></CodesTable></DefineFont3>\n"
+                                            "<DefineFontAlignZones FontId=\"1\"><ZoneRecords>"
+                                            "<ZoneRecord /></ZoneRecords></DefineFontAlignZones>"),
+                            compiled, reason));
+    EXPECT_EQ(reason, "line 3, column 2: ValueOutOfRange: DefineFontAlignZones has 1 zone record "
+                      "for font 1, which has 2 glyphs; a reader takes one record per glyph (tag "
+                      "73 DefineFontAlignZones, tag index 1)");
 }
 
 TEST(FontTags, AlignZonesInEveryDirection) {

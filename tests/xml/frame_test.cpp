@@ -9,6 +9,8 @@
 #include <pugixml.hpp>
 #include <set>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 using namespace libswf;
 using namespace vorn::test;
@@ -242,6 +244,10 @@ TEST(XmlFrame, UnknownElements) {
     const Bytes tabbed = toSwf("<Movie SwfVersion=\"8\"><Unknown TagType=\"200\"><Data>"
                                "TWFu\tTWFu</Data></Unknown></Movie>");
     EXPECT_EQ(toHex(tabbed.data() + 14, 5), "03 32 4d 61 6e");
+    // The bytes come from the Data child, wherever it stands among others.
+    const Bytes noted = toSwf("<Movie SwfVersion=\"8\"><Unknown TagType=\"200\"><Note>TWFu</Note>"
+                              "<data>AQI=</data><Other>TWFu</Other></Unknown></Movie>");
+    EXPECT_EQ(toHex(noted.data() + 14, 4), "02 32 01 02");
 }
 
 TEST(XmlFrame, MalformedDocumentsFailWithTheirPlace) {
@@ -291,4 +297,59 @@ TEST(XmlFrame, RoundTripsThroughTheText) {
         EXPECT_EQ(toSwf(xml), swf);        // SWF -> XML -> SWF: the direct rewrite's bytes
         EXPECT_EQ(toXml(toSwf(xml)), xml); // XML -> SWF -> XML: the same text
     }
+}
+
+namespace {
+
+// The ids of the top-level sprites of a compiled movie.
+std::vector<std::uint16_t> spriteIds(const Bytes& swf) {
+    SwfMovie m;
+    m.read(swf);
+    std::vector<std::uint16_t> ids;
+    for (const auto& tag : m.tags)
+        if (const auto* sprite = dynamic_cast<const SwfTagDefineSprite*>(tag.get()))
+            ids.push_back(sprite->id);
+    return ids;
+}
+
+std::string spritesWithoutIds(std::size_t count) {
+    std::string xml = "<Movie SwfVersion=\"8\" Width=\"10\" Height=\"10\">\n";
+    for (std::size_t i = 0; i < count; ++i)
+        xml += "    <DefineSprite />\n";
+    return xml + "</Movie>\n";
+}
+
+} // namespace
+
+// A definition without an id in the text takes the next number of its own conversion, from 1,
+// so that the same text compiles to the same bytes whatever else the process does.
+TEST(XmlFrame, DefinitionsWithoutAnIdAreNumberedFromOneInEveryConversion) {
+    const std::string small = spritesWithoutIds(3);
+    const Bytes first = toSwf(small);
+    EXPECT_EQ(spriteIds(first), (std::vector<std::uint16_t>{1, 2, 3}));
+    const SwfTagDefineSprite elsewhere; // built outside any conversion
+    EXPECT_EQ(toHex(toSwf(small)), toHex(first));
+
+    // Conversions on other threads at the same time number their own.
+    std::vector<std::thread> threads;
+    std::vector<Bytes> results(4 * 8);
+    for (std::size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (std::size_t i = 0; i < 8; ++i)
+                results[t * 8 + i] = toSwf(small);
+        });
+    for (std::thread& t : threads)
+        t.join();
+    for (const Bytes& result : results)
+        EXPECT_EQ(toHex(result), toHex(first));
+
+    // A document read in pieces numbers on across them, and after 65535 starts at 1 again,
+    // never at 0.
+    const std::vector<std::uint16_t> ids = spriteIds(toSwf(spritesWithoutIds(65537)));
+    ASSERT_EQ(ids.size(), 65537u);
+    EXPECT_EQ(ids[0], 1);
+    EXPECT_EQ(ids[65533], 65534);
+    EXPECT_EQ(ids[65534], 65535);
+    EXPECT_EQ(ids[65535], 1);
+    EXPECT_EQ(ids[65536], 2);
 }

@@ -41,6 +41,9 @@ TEST(XmlPieces, CutsNeverSplitWhatLooksLikeATag) {
     SwfBuffer swf;
     ASSERT_TRUE(swfxml::convertXmlToSwfBytes(reader, text, swf, false))
         << reader.failure.describe();
+    // Read a piece at a time, not whole after the pieces gave up: a cut that split what looks
+    // like a tag would have sent it back to the whole document.
+    EXPECT_GE(reader.pieces, text.size() >> 18);
     SwfMovie movie;
     movie.read(swf.span());
     ASSERT_EQ(movie.tags.size(), static_cast<std::size_t>(3 * blocks));
@@ -68,6 +71,7 @@ TEST(XmlPieces, FailuresDeepInsideAreLocatedInTheWholeDocument) {
     EXPECT_EQ(reader.failure.line, line);
     EXPECT_EQ(reader.failure.reason.rfind("ValueOutOfRange: tag code 5000", 0), 0u)
         << reader.failure.reason;
+    EXPECT_EQ(reader.pieces, 0u) << "the failure was not located in the whole document";
 
     // An element left open in the middle: the pieces around it cannot read it, the whole
     // document reports it.
@@ -75,4 +79,24 @@ TEST(XmlPieces, FailuresDeepInsideAreLocatedInTheWholeDocument) {
     broken.insert(broken.find("    <FrameLabel", broken.size() / 2), "    <Oops>\n");
     ASSERT_FALSE(swfxml::convertXmlToSwfBytes(reader, broken, swf, false));
     EXPECT_EQ(reader.failure.reason, "Start-end tags mismatch");
+    EXPECT_EQ(reader.pieces, 0u);
+}
+
+TEST(XmlPieces, OnlyWhatPiecesCannotReadGoesToTheWholeDocument) {
+    // The same tags, small and large, read in pieces; with a document type, or with a root
+    // that holds text of its own, the whole document is read instead.
+    const std::string small = "<Movie SwfVersion=\"8\"><ShowFrame/></Movie>";
+    const std::string typed = "<!DOCTYPE Movie>\n" + small;
+    const std::string large = trickyDocument(3000);
+    const struct {
+        const std::string* text;
+        bool inPieces;
+    } rows[] = {{&small, true}, {&typed, false}, {&large, true}};
+    for (const auto& row : rows) {
+        swfxml::SwfXmlReader reader;
+        SwfBuffer swf;
+        ASSERT_TRUE(swfxml::convertXmlToSwfBytes(reader, *row.text, swf, false))
+            << reader.failure.describe();
+        EXPECT_EQ(reader.pieces > 0, row.inPieces) << row.text->substr(0, 40);
+    }
 }

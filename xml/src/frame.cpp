@@ -117,7 +117,7 @@ std::unique_ptr<SwfTag> readUnknown(const pugi::xml_node& element, SwfXmlReader&
     const SwfTagInfo* info = findSwfTag(code);
     auto tag = std::make_unique<SwfTagUnknown>(code, givesId && info && info->startsWithId, id);
     if (data)
-        tag->body = base64DecodeElement(firstElement(element));
+        tag->body = base64DecodeElement(data);
     return tag;
 }
 
@@ -286,6 +286,13 @@ private:
 // from then on, what was printed for the part done, by its share of the movie's bytes,
 // foretells the size of the whole, and a quarter more than that is expected.
 void printTags(SwfXmlWriter& ctx, TextWriter& writer, const std::string& text) {
+    // The tags are freed one by one, so the dictionary would name freed tags; and however
+    // printing ends, the movie is left without tags rather than with empty places.
+    struct Release {
+        SwfTags& tags;
+        ~Release() { tags.clear(); }
+    } release{ctx.movie.tags};
+    ctx.movie.tags.dictionary.clear();
     const auto printLast = [&] {
         const pugi::xml_node element = ctx.root.last_child();
         element.print(writer, "    ", kPrintFlags, pugi::encoding_utf8, 1);
@@ -317,6 +324,12 @@ void printTags(SwfXmlWriter& ctx, TextWriter& writer, const std::string& text) {
 } // namespace
 
 bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, std::string& text) {
+    ctx.failure = {};
+    // A context may convert again, after a success or a failure: its root starts empty.
+    if (ctx.root) {
+        ctx.root.remove_attributes();
+        ctx.root.remove_children();
+    }
     try {
         ctx.keepRaw = keepRawTable();
         ctx.movie.keepRaw = ctx.keepRaw;
@@ -495,6 +508,7 @@ std::size_t nextCut(std::string_view text, std::size_t from, std::size_t length,
 // Reads the document a piece at a time and writes the movie. False (or an exception) where
 // the whole document has to be read instead.
 bool readInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool parseAsUtf8) {
+    const SwfDefinitionNumbering numbering;
     const auto npos = std::string_view::npos;
     // Before the root only the declaration, other instructions, comments and blanks.
     std::size_t at = skipBlanks(text, 0);
@@ -577,6 +591,7 @@ bool readInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool
             if (c.type() == pugi::node_doctype)
                 return false;
         anyChild = anyChild || piece.first_child();
+        ++ctx.pieces;
         readTags(ctx, piece, ctx.movie->tags, false);
         // Offsets into a piece cannot locate anything; a failure is located by reading
         // the whole document again.
@@ -605,6 +620,7 @@ bool convertInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, b
     ctx.document.reset();
     ctx.tagOffsets.clear();
     ctx.movie.reset();
+    ctx.pieces = 0;
     return false;
 }
 
@@ -615,6 +631,7 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
     ctx.failure = {};
     ctx.current = {};
     ctx.tagOffsets.clear();
+    ctx.pieces = 0;
     if (convertInPieces(ctx, text, swf, parseAsUtf8))
         return true;
     const pugi::xml_parse_result parsed =
@@ -626,6 +643,8 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
         return false;
     }
     try {
+        // Counted afresh: the pieces may have taken some numbers before they gave up.
+        const SwfDefinitionNumbering numbering;
         ctx.root = firstElement(ctx.document);
         if (!ctx.root)
             failRead("the document has no root element");

@@ -2,6 +2,7 @@
 
 #include "view/view.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -15,8 +16,9 @@ namespace vorn {
 
 namespace {
 
-// The list's size in dialog units of the original layout: a quarter of the average character
-// width across, an eighth of the line height down.
+// The list's size in dialog units, which scale with the font: a quarter of the average
+// character width across, an eighth of the line height down. The width grows to fit the
+// longest name.
 constexpr int kWidthUnits = 130;
 constexpr int kHeightUnits = 53;
 
@@ -38,6 +40,12 @@ CHelpSwfListBox::CHelpSwfListBox(CView& view, TemplateKind kind)
     m_list->setCurrentRow(0);
     m_list->installEventFilter(this);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &CHelpSwfListBox::choose);
+    // A click outside closes a popup by itself; switching to another program closes it too.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive)
+                    reject();
+            });
 
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto* layout = new QVBoxLayout(this);

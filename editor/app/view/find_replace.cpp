@@ -245,9 +245,9 @@ void CFindReplace::search(const QString& findText, const QString& replaceText, i
         if (flags & SearchReplaceAll)
             found = view->replaceAll(find, replacement, flags) > 0;
         else if (flags & SearchReplace)
-            found = view->replace(find, replacement, flags);
+            found = view->replaceMatch(find, replacement, flags);
         else
-            found = view->findNext(find, flags);
+            found = view->findNextMatch(find, flags);
     }
     if (!found)
         m_prompts.beep();

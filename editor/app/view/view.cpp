@@ -6,11 +6,13 @@
 #include "view/prompts.h"
 #include "view/xml_lexer.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdint>
@@ -26,77 +28,23 @@ namespace {
 constexpr int kCompletionBelow = 15;
 constexpr int kMenuBelow = 10;
 
-int scintillaSearchFlags(int flags) {
-    int result = 0;
-    if (flags & SearchWholeWord)
-        result |= QsciScintilla::SCFIND_WHOLEWORD;
-    if (flags & SearchMatchCase)
-        result |= QsciScintilla::SCFIND_MATCHCASE;
-    return result;
-}
+constexpr std::size_t kTypingRoom = 1 << 20;
 
-// Whole-word searching treats letters, digits, '_' and every byte of a multi-byte character as
-// word characters, as Scintilla does.
-bool isWordByte(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c >= 0x80;
-}
-
-// One character of UTF-8 text at `at`, advancing `at` past it. A byte that starts no valid
-// character stands for itself, above the range of characters, so it only matches itself.
-char32_t decodeAt(std::string_view text, std::size_t& at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t size = lead < 0x80    ? 1
-                             : lead >= 0xF0 ? 4
-                             : lead >= 0xE0 ? 3
-                             : lead >= 0xC2 ? 2
-                                            : 0;
-    if (size == 1) {
-        ++at;
-        return lead;
-    }
-    if (size == 0 || at + size > text.size()) {
-        ++at;
-        return 0x110000 + lead;
-    }
-    char32_t value = lead & (0x7F >> size);
-    for (std::size_t i = 1; i < size; ++i) {
-        const auto next = static_cast<unsigned char>(text[at + i]);
-        if ((next & 0xC0) != 0x80) {
-            ++at;
-            return 0x110000 + lead;
-        }
-        value = (value << 6) | (next & 0x3F);
-    }
-    at += size;
-    return value;
-}
-
-char32_t folded(char32_t c) {
-    return c < 0x110000 ? QChar::toCaseFolded(c) : c;
-}
-
-std::u32string foldedCharacters(std::string_view text) {
-    std::u32string result;
-    for (std::size_t at = 0; at < text.size();)
-        result += folded(decodeAt(text, at));
-    return result;
-}
-
-// Where the case-folded characters of `needle` match the text from `at` on: the end of the
-// match, or npos.
-std::size_t foldedMatchEnd(std::string_view text, std::size_t at, const std::u32string& needle) {
-    for (const char32_t wanted : needle) {
-        if (at >= text.size() || folded(decodeAt(text, at)) != wanted)
-            return std::string_view::npos;
-    }
-    return at;
+// The view's accessible object while no assistive technology listens: Scintilla's own counts
+// every character before the caret whenever the caret moves, which a large text cannot afford.
+QAccessibleInterface* plainAccessibleView(const QString& key, QObject* object) {
+    if (key == QLatin1String("vorn::CView") && !QAccessible::isActive() && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
+    return nullptr;
 }
 
 } // namespace
 
 CView::CView(IPrompts& prompts, QWidget* parent)
     : QsciScintilla(parent), m_prompts(prompts), m_lexer(new CXmlLexer(this)) {
+    static const bool accessibleViewInstalled =
+        (QAccessible::installFactory(plainAccessibleView), true);
+    (void)accessibleViewInstalled;
     setUtf8(true);
     SendScintilla(SCI_SETCODEPAGE, SC_CP_UTF8);
     setLexer(m_lexer);
@@ -108,16 +56,15 @@ CView::CView(IPrompts& prompts, QWidget* parent)
     setMarginWidth(2, 0);
     SendScintilla(SCI_SETTABWIDTH, 8);
     SendScintilla(SCI_SETWRAPMODE, SC_WRAP_NONE);
-    // Only text changes are of interest; style changes would notify on every colouring.
-    SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT);
-    connect(
-        this, &QsciScintillaBase::SCN_MODIFIED, this,
-        [this](int position, int type, const char*, int, int linesAdded, int, int, int, int, int) {
-            if (type & SC_MOD_INSERTTEXT)
-                m_lexer->textInserted(position, linesAdded);
-            else if (type & SC_MOD_DELETETEXT)
-                m_lexer->textDeleted(position, linesAdded);
-        });
+    // Only the announcements of edits: the notifications after an edit make Scintilla's
+    // accessibility count every character before the edit, which on a large text costs more
+    // than a keystroke may. (So textChanged() is not emitted; modificationChanged() is.)
+    SendScintilla(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int, int, int, int, int, int, int) {
+                if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+                    m_lexer->beforeEdit(position);
+            });
 }
 
 CView::~CView() = default;
@@ -131,7 +78,9 @@ void CView::setDocumentText(std::string_view bytes) {
     // second copy of each.
     sci(SCI_SETUNDOCOLLECTION, 0);
     sci(SCI_CLEARALL);
-    sci(SCI_ALLOCATE, bytes.size() + 1);
+    // Room for the text and for typing: without spare room the first keystroke would copy
+    // the whole text (and its colours) into a larger buffer.
+    sci(SCI_ALLOCATE, bytes.size() + kTypingRoom);
     SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(bytes.size()), bytes.data());
     sci(SCI_SETUNDOCOLLECTION, 1);
     sci(SCI_EMPTYUNDOBUFFER);
@@ -305,58 +254,30 @@ void CView::completeAfterLessThan() {
 }
 
 bool CView::searchInTarget(std::string_view text, int flags, long from, long to) {
-    if (!(flags & SearchMatchCase) &&
-        std::any_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; })) {
-        // Scintilla folds only ASCII letters; names and strings of movies are not all ASCII.
-        return searchFolded(text, flags & SearchWholeWord, from, to);
-    }
-    sci(SCI_SETSEARCHFLAGS, static_cast<unsigned long>(scintillaSearchFlags(flags)));
-    sci(SCI_SETTARGETSTART, static_cast<unsigned long>(from));
-    sci(SCI_SETTARGETEND, static_cast<unsigned long>(to));
-    return SendScintilla(SCI_SEARCHINTARGET, static_cast<uintptr_t>(text.size()),
-                         std::string(text).c_str()) >= 0;
-}
-
-bool CView::searchFolded(std::string_view text, bool wholeWord, long from, long to) {
     const long low = std::min(from, to);
     const long high = std::max(from, to);
     if (high <= low)
         return false;
-    const auto* range = reinterpret_cast<const char*>(static_cast<std::intptr_t>(
+    // The range's bytes in one piece: Scintilla moves its gap out of the range if need be,
+    // which after a replacement (the gap sits just before the range) costs nothing.
+    const auto* bytes = reinterpret_cast<const char*>(static_cast<std::intptr_t>(
         sci(SCI_GETRANGEPOINTER, static_cast<unsigned long>(low), high - low)));
-    const std::string_view haystack(range, static_cast<std::size_t>(high - low));
-    const std::u32string needle = foldedCharacters(text);
-    const auto isWordAt = [this](long position) {
-        if (position < 0 || position >= sci(SCI_GETLENGTH))
-            return false;
-        return isWordByte(
-            static_cast<unsigned char>(sci(SCI_GETCHARAT, static_cast<unsigned long>(position))));
+    const auto byteAt = [this](long position) {
+        return static_cast<unsigned char>(
+            position < 0 || position >= sci(SCI_GETLENGTH)
+                ? 0
+                : sci(SCI_GETCHARAT, static_cast<unsigned long>(position)));
     };
-    long matchStart = -1;
-    long matchEnd = -1;
-    for (std::size_t at = 0; at < haystack.size(); ++at) {
-        if ((static_cast<unsigned char>(haystack[at]) & 0xC0) == 0x80)
-            continue; // inside a character
-        const std::size_t end = foldedMatchEnd(haystack, at, needle);
-        if (end == std::string_view::npos)
-            continue;
-        const long start = low + static_cast<long>(at);
-        const long stop = low + static_cast<long>(end);
-        if (wholeWord && (isWordAt(start - 1) || isWordAt(stop)))
-            continue;
-        matchStart = start;
-        matchEnd = stop;
-        if (from <= to)
-            break; // downwards the first match counts, upwards the last
-    }
-    if (matchStart < 0)
+    const auto match = findInRange(std::string_view(bytes, static_cast<std::size_t>(high - low)),
+                                   text, flags, from > to, byteAt(low - 1), byteAt(high));
+    if (!match)
         return false;
-    sci(SCI_SETTARGETSTART, static_cast<unsigned long>(matchStart));
-    sci(SCI_SETTARGETEND, static_cast<unsigned long>(matchEnd));
+    sci(SCI_SETTARGETSTART, static_cast<unsigned long>(low) + match->begin);
+    sci(SCI_SETTARGETEND, static_cast<unsigned long>(low) + match->end);
     return true;
 }
 
-bool CView::findNext(std::string_view text, int flags) {
+bool CView::findNextMatch(std::string_view text, int flags) {
     if (text.empty())
         return false;
     const bool down = flags & SearchDown;
@@ -369,7 +290,7 @@ bool CView::findNext(std::string_view text, int flags) {
     return true;
 }
 
-bool CView::replace(std::string_view text, std::string_view replacement, int flags) {
+bool CView::replaceMatch(std::string_view text, std::string_view replacement, int flags) {
     const long start = sci(SCI_GETSELECTIONSTART);
     const long end = sci(SCI_GETSELECTIONEND);
     // Only a selection that is the search text itself is replaced (whole word aside: the
@@ -381,7 +302,7 @@ bool CView::replace(std::string_view text, std::string_view replacement, int fla
         const long after = start + static_cast<long>(replacement.size());
         sci(SCI_SETSEL, static_cast<unsigned long>(after), after);
     }
-    return findNext(text, flags | SearchDown);
+    return findNextMatch(text, flags | SearchDown);
 }
 
 int CView::replaceAll(std::string_view text, std::string_view replacement, int flags) {
@@ -533,6 +454,22 @@ void CView::keyPressEvent(QKeyEvent* event) {
     QsciScintilla::keyPressEvent(event);
     if (event->text() == QLatin1String("<"))
         completeAfterLessThan();
+}
+
+void CView::wheelEvent(QWheelEvent* event) {
+    // Two lines a notch (120 eighths of a degree), the view's own pace; a fine-grained wheel
+    // or touchpad adds up to whole notches. Other wheels and modifiers go to Scintilla.
+    const QPoint angle = event->angleDelta();
+    if (event->modifiers() != Qt::NoModifier || angle.y() == 0 || angle.x() != 0) {
+        QsciScintilla::wheelEvent(event);
+        return;
+    }
+    m_wheelAngle += angle.y();
+    const int notches = m_wheelAngle / 120;
+    m_wheelAngle -= notches * 120;
+    if (notches != 0)
+        sci(SCI_LINESCROLL, 0, -2L * notches);
+    event->accept();
 }
 
 void CView::paintEvent(QPaintEvent* event) {

@@ -1,9 +1,13 @@
 // The text view of one document: a Scintilla editor holding the document's XML as UTF-8
 // bytes, with the dialect's colouring, its editing keys, the template chooser, searching and
-// the view's context menu.
+// the view's context menu. Keys: Enter indents the new line to the first '<' of the line above
+// (from the third line on), Tab types four blanks, Home goes before the line's last '<', '<'
+// opens the list of names to complete, Insert switches overtype, and the wheel scrolls two
+// lines a notch.
 #pragma once
 
 #include "templates/templates.h"
+#include "view/text_search.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -17,16 +21,6 @@ namespace vorn {
 class CXmlLexer;
 class IPrompts;
 
-// The search flags the Find and Replace dialogs hand to the view.
-enum SearchFlag : int {
-    SearchDown = 1,
-    SearchWholeWord = 2,
-    SearchMatchCase = 4,
-    SearchFindNext = 8,
-    SearchReplace = 16,
-    SearchReplaceAll = 32,
-};
-
 class CView : public QsciScintilla {
     Q_OBJECT
 
@@ -37,10 +31,12 @@ public:
 
     IPrompts& prompts() const { return m_prompts; }
 
-    // The whole text as bytes, exactly as stored: no transcoding through QString, so bytes
-    // that are not valid UTF-8 survive a load and a save unchanged. Setting the text empties
-    // the undo history and clears the modified mark (isModified(); modificationChanged() is
-    // emitted the moment an edit sets or an undo clears it).
+    // The whole text as bytes, exactly as stored: no transcoding through QString (so not
+    // QsciScintilla::text() and setText()), so bytes that are not valid UTF-8 survive a load
+    // and a save unchanged. Setting the text empties the undo history and clears the modified
+    // mark: isModified(), with modificationChanged() emitted the moment an edit sets or an
+    // undo clears it. textChanged() is not emitted: its notification costs a count of every
+    // character before the edit.
     void setDocumentText(std::string_view bytes);
     std::string documentText() const;
     std::string selectedBytes() const;
@@ -78,8 +74,10 @@ public:
 
     // Searching, as the Find and Replace dialogs ask for it; `text` is UTF-8 and `flags`
     // combines SearchFlag values. Each returns whether a match was found and selected.
-    bool findNext(std::string_view text, int flags);
-    bool replace(std::string_view text, std::string_view replacement, int flags);
+    // Find Next looks from the selection's end downwards, or from its start upwards.
+    bool findNextMatch(std::string_view text, int flags);
+    // Replaces the selection when it is the search text, then finds the next match below.
+    bool replaceMatch(std::string_view text, std::string_view replacement, int flags);
     // Replaces every match from the selection start on, as one undoable step; returns the
     // number of replacements.
     int replaceAll(std::string_view text, std::string_view replacement, int flags);
@@ -110,6 +108,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
@@ -122,14 +121,14 @@ private:
     // to the caret together with what was typed while the list was open.
     void chooseTemplate(TemplateKind kind, long replaceFrom, int below);
     void completeAfterLessThan();
-    // Searches [from, to), backwards when from > to, and leaves the match as Scintilla's
-    // target.
+    // Searches between from and to, backwards when from > to, and leaves the match as
+    // Scintilla's target.
     bool searchInTarget(std::string_view text, int flags, long from, long to);
-    bool searchFolded(std::string_view text, bool wholeWord, long from, long to);
 
     IPrompts& m_prompts;
     CXmlLexer* m_lexer;
     mutable int m_lastColumn = 1;
+    int m_wheelAngle = 0; // turned but not yet scrolled, in eighths of a degree
 };
 
 } // namespace vorn

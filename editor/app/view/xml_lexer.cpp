@@ -74,6 +74,7 @@ CXmlLexer::Lines CXmlLexer::visibleLines() const {
 }
 
 void CXmlLexer::syncLineCount() {
+    applyEdit();
     const auto lineCount =
         static_cast<std::size_t>(editor()->SendScintilla(QsciScintilla::SCI_GETLINECOUNT));
     if (m_coloured.size() != lineCount) {
@@ -91,44 +92,53 @@ void CXmlLexer::mark(int line, bool coloured) {
     }
 }
 
-bool CXmlLexer::isLineColoured(int line) const {
+bool CXmlLexer::isLineColoured(int line) {
+    applyEdit();
     return line >= 0 && static_cast<std::size_t>(line) < m_coloured.size() &&
            m_coloured[static_cast<std::size_t>(line)] != 0;
 }
 
-void CXmlLexer::textInserted(int position, int linesAdded) {
-    if (!editor())
-        return;
-    const auto line = static_cast<std::size_t>(
-        editor()->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION, position));
-    const std::size_t expected = m_coloured.size() + static_cast<std::size_t>(linesAdded);
-    if (linesAdded < 0 || line >= m_coloured.size() ||
-        expected !=
-            static_cast<std::size_t>(editor()->SendScintilla(QsciScintilla::SCI_GETLINECOUNT))) {
-        syncLineCount();
-        return;
-    }
-    m_coloured.insert(m_coloured.begin() + static_cast<std::ptrdiff_t>(line) + 1,
-                      static_cast<std::size_t>(linesAdded), 0);
-    mark(static_cast<int>(line), false);
+int CXmlLexer::colouredLineCount() {
+    applyEdit();
+    return m_colouredLines;
 }
 
-void CXmlLexer::textDeleted(int position, int linesAdded) {
+void CXmlLexer::beforeEdit(int position) {
     if (!editor())
         return;
-    const auto line = static_cast<std::size_t>(
-        editor()->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION, position));
-    const auto removed = static_cast<std::size_t>(-linesAdded);
-    if (linesAdded > 0 || line + removed >= m_coloured.size()) {
+    applyEdit();
+    m_editPending = true;
+    m_editLine =
+        static_cast<int>(editor()->SendScintilla(QsciScintilla::SCI_LINEFROMPOSITION, position));
+    m_linesBeforeEdit = static_cast<int>(editor()->SendScintilla(QsciScintilla::SCI_GETLINECOUNT));
+}
+
+void CXmlLexer::applyEdit() {
+    if (!m_editPending || !editor())
+        return;
+    m_editPending = false;
+    const int lineCount =
+        static_cast<int>(editor()->SendScintilla(QsciScintilla::SCI_GETLINECOUNT));
+    const int added = lineCount - m_linesBeforeEdit;
+    const auto line = static_cast<std::size_t>(m_editLine);
+    if (line >= m_coloured.size() ||
+        (added < 0 && line + static_cast<std::size_t>(-added) >= m_coloured.size())) {
         syncLineCount();
         return;
     }
-    const auto from = m_coloured.begin() + static_cast<std::ptrdiff_t>(line) + 1;
-    const auto to = from + static_cast<std::ptrdiff_t>(removed);
-    m_colouredLines -= static_cast<int>(std::count(from, to, std::uint8_t{1}));
-    m_coloured.erase(from, to);
-    mark(static_cast<int>(line), false);
+    const auto after = m_coloured.begin() + static_cast<std::ptrdiff_t>(line) + 1;
+    if (added > 0) {
+        m_coloured.insert(after, static_cast<std::size_t>(added), 0);
+    } else if (added < 0) {
+        const auto removed = after - added;
+        m_colouredLines -= static_cast<int>(std::count(after, removed, std::uint8_t{1}));
+        m_coloured.erase(after, removed);
+    }
     syncLineCount();
+    // The edited line, and its neighbours where a CR and an LF may have joined or parted.
+    for (int near = std::max(m_editLine - 1, 0); near <= std::min(m_editLine + 1, lineCount - 1);
+         ++near)
+        mark(near, false);
 }
 
 void CXmlLexer::colourLines(int first, int last) {

@@ -27,17 +27,19 @@ public:
     void styleText(int start, int end) override;
 
     // Keeps the per-line marks in step with the text: every line an edit touches loses its
-    // colours' mark, lines move with inserted and deleted line breaks.
-    void textInserted(int position, int linesAdded);
-    void textDeleted(int position, int linesAdded);
+    // colours' mark, and marks move with inserted and deleted line breaks. Called before
+    // each insertion or deletion (the notifications after an edit are left off: Scintilla's
+    // accessibility counts every character before the edit for each of them); the line count
+    // after the edit is taken when the marks are next used.
+    void beforeEdit(int position);
 
     // Colours the lines on screen that are not coloured yet.
     void colourVisibleLines();
     // Colours every line (printing shows the whole text).
     void colourAllLines();
 
-    int colouredLineCount() const { return m_colouredLines; }
-    bool isLineColoured(int line) const;
+    int colouredLineCount();
+    bool isLineColoured(int line);
 
 private:
     struct Lines {
@@ -46,12 +48,17 @@ private:
     };
     Lines visibleLines() const;
     void syncLineCount();
+    void applyEdit();
     // Styles whole lines [first, last] and marks them.
     void colourLines(int first, int last);
     void mark(int line, bool coloured);
 
     std::vector<std::uint8_t> m_coloured; // one mark per line of the text
     int m_colouredLines = 0;
+    // The edit announced last and not yet applied to the marks.
+    bool m_editPending = false;
+    int m_editLine = 0;
+    int m_linesBeforeEdit = 0;
 };
 
 } // namespace vorn

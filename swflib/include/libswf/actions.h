@@ -12,10 +12,15 @@
 
 namespace libswf {
 
+class SwfAction;
+using SwfActionPtr = std::unique_ptr<SwfAction>;
+
 // One action record. A plain SwfAction is an action without payload, named or not; the
 // subclasses are the actions with fields. The payload length is kept as read until a size
 // pass recomputes it.
 class SwfAction : public SwfStruct {
+    friend SwfActionPtr readSwfAction(SwfIStream& is);
+
 public:
     explicit SwfAction(std::uint8_t code) : m_code(code) {}
 
@@ -46,14 +51,15 @@ protected:
     virtual std::uint32_t followingSize() const { return 0; }
     // The payload and the following body.
     virtual void writePayload(SwfOStream&) const {}
+    // Reads the bodies that follow the record (With, DefineFunction, DefineFunction2, Try),
+    // once its own fields are known to fill the length it declares.
+    virtual void readFollowing(SwfIStream&) {}
 
 private:
     std::uint16_t m_length = 0;
     std::uint8_t m_code;
     bool m_plain = true;
 };
-
-using SwfActionPtr = std::unique_ptr<SwfAction>;
 
 // An owning list of actions in file order: the script of DoAction and DoInitAction, of clip
 // and button actions, and the bodies of With, DefineFunction, DefineFunction2 and Try.
@@ -78,7 +84,9 @@ private:
 
 // Reads one action at the stream's position. Codes with a class are built as that class
 // unless the stream's keep-raw action table says otherwise; other codes with a payload are
-// kept raw, and codes without one become plain actions.
+// kept raw, and codes without one become plain actions. The length a record declares decides
+// where the next action starts, as it does for a player: a record of a class whose fields do
+// not fill that length exactly is kept raw too, so that its bytes, and the script, survive.
 SwfActionPtr readSwfAction(SwfIStream& is);
 
 // ---- push values ------------------------------------------------------------------------
@@ -367,9 +375,10 @@ protected:
     std::uint32_t payloadSize(SwfSizeContext& ctx) override;
     std::uint32_t followingSize() const override { return m_bodySize; }
     void writePayload(SwfOStream& os) const override;
+    void readFollowing(SwfIStream& is) override;
 
 private:
-    std::uint16_t m_bodySize = 0;
+    std::uint16_t m_bodySize = 0; // as read, then as the last size pass found it
 };
 
 // A try block with optional catch and finally blocks. The three bodies follow the record
@@ -400,9 +409,11 @@ protected:
     std::uint32_t payloadSize(SwfSizeContext& ctx) override;
     std::uint32_t followingSize() const override { return m_bodiesSize; }
     void writePayload(SwfOStream& os) const override;
+    void readFollowing(SwfIStream& is) override;
 
 private:
     std::uint32_t m_bodiesSize = 0;
+    std::uint16_t m_readSizes[3] = {}; // try, catch, finally as the record gives them
 };
 
 class SwfActionWith : public SwfAction {
@@ -416,9 +427,10 @@ protected:
     std::uint32_t payloadSize(SwfSizeContext& ctx) override;
     std::uint32_t followingSize() const override { return m_bodySize; }
     void writePayload(SwfOStream& os) const override;
+    void readFollowing(SwfIStream& is) override;
 
 private:
-    std::uint16_t m_bodySize = 0;
+    std::uint16_t m_bodySize = 0; // as read, then as the last size pass found it
 };
 
 // The declared payload length is the byte budget of the values.
@@ -493,9 +505,10 @@ protected:
     std::uint32_t payloadSize(SwfSizeContext& ctx) override;
     std::uint32_t followingSize() const override { return m_bodySize; }
     void writePayload(SwfOStream& os) const override;
+    void readFollowing(SwfIStream& is) override;
 
 private:
-    std::uint16_t m_bodySize = 0;
+    std::uint16_t m_bodySize = 0; // as read, then as the last size pass found it
 };
 
 // The scene bias is written, with its flag, only when it is not 0.

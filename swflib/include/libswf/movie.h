@@ -53,13 +53,31 @@ private:
 class SwfDefinitionTag : public SwfTag {
 public:
     SwfDefinitionTag(std::uint16_t code, std::uint16_t id) : SwfTag(code), id(id) {}
-    // Takes the next id of the process-wide counter (starting at 1, wrapping at 16 bits), so
-    // that definitions built without an id still differ from one another.
+    // Takes the next id of the thread's SwfDefinitionNumbering, or outside one of the
+    // process-wide counter, so that definitions built without an id still differ from one
+    // another. Ids run from 1 to 65535 and then from 1 again; 0 is never given.
     explicit SwfDefinitionTag(std::uint16_t code);
 
     bool isDefinition() const override { return true; }
 
     std::uint16_t id;
+};
+
+// While it lives, the definitions built on this thread without an id are numbered from 1 by
+// this object alone: a conversion that holds one gives the same ids to the same text every
+// time, whatever other threads or earlier work did. Numberings nest; the innermost counts.
+class SwfDefinitionNumbering {
+public:
+    SwfDefinitionNumbering();
+    ~SwfDefinitionNumbering();
+    SwfDefinitionNumbering(const SwfDefinitionNumbering&) = delete;
+    SwfDefinitionNumbering& operator=(const SwfDefinitionNumbering&) = delete;
+
+    std::uint16_t next();
+
+private:
+    std::uint16_t m_next = 1;
+    SwfDefinitionNumbering* m_outer;
 };
 
 class SwfTagEnd : public SwfTag {
@@ -137,6 +155,31 @@ public:
 protected:
     std::uint32_t bodySize(SwfSizeContext& ctx) override;
     void writeBody(SwfOStream& os) const override;
+};
+
+// The definitions met so far in one tag list while it is read or sized, with the scope of the
+// list around it, so that a tag referring to another (DefineFontAlignZones to its font) sees
+// what a reader of the file has met by then: the innermost list's definitions first, then
+// those of the lists around it, out to the movie's own. Lives on the stack of the list's pass.
+class SwfDefinitionScope {
+public:
+    using Definitions = std::map<std::uint16_t, SwfTag*>;
+
+    SwfDefinitionScope(SwfStream& stream, const Definitions& definitions)
+        : m_stream(stream), m_definitions(definitions), m_outer(stream.definitions) {
+        stream.definitions = this;
+    }
+    ~SwfDefinitionScope() { m_stream.definitions = m_outer; }
+    SwfDefinitionScope(const SwfDefinitionScope&) = delete;
+    SwfDefinitionScope& operator=(const SwfDefinitionScope&) = delete;
+
+    // The definition of the id met last in the innermost list that has one, or null.
+    static const SwfTag* find(const SwfStream& stream, std::uint16_t id);
+
+private:
+    SwfStream& m_stream;
+    const Definitions& m_definitions;
+    const SwfDefinitionScope* m_outer;
 };
 
 // One row of the tag registry.

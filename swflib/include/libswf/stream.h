@@ -14,6 +14,7 @@ namespace libswf {
 
 class SwfTags;
 class SwfString;
+class SwfDefinitionScope;
 
 // State shared by reading, sizing and writing. Tags set the fields they own before they
 // read, size or write the records that depend on them.
@@ -33,6 +34,8 @@ public:
     // Text records.
     std::uint8_t glyphBits = 0;
     std::uint8_t advanceBits = 0;
+    // The definitions met so far by the tag lists being read or sized, innermost first.
+    const SwfDefinitionScope* definitions = nullptr;
 };
 
 // The state of a size pass: the same as a stream's, without a buffer.

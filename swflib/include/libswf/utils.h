@@ -30,6 +30,28 @@ private:
     std::size_t m_size = 0;
 };
 
+// A whole file read into memory of its own, taken straight from the system. Unlike a mapping,
+// it cannot lose its pages when another program cuts the file short meanwhile (which ends a
+// process that touches them with SIGBUS); unlike a heap buffer, giving it back returns the
+// memory at once and leaves the allocator's later choices as they were.
+class SwfFileInMemory {
+public:
+    // Throws SwfFileException OpenForReadFailed or ReadFailed (also when the file shrinks
+    // while it is read).
+    explicit SwfFileInMemory(const std::string& path);
+    ~SwfFileInMemory();
+    SwfFileInMemory(const SwfFileInMemory&) = delete;
+    SwfFileInMemory& operator=(const SwfFileInMemory&) = delete;
+
+    std::span<const std::uint8_t> span() const { return {m_data, m_size}; }
+    // Gives the memory back early; the span is empty afterwards.
+    void release();
+
+private:
+    std::uint8_t* m_data = nullptr;
+    std::size_t m_size = 0;
+};
+
 // A file that replaces its target only when complete: the bytes go to a temporary file beside
 // the target, and commit flushes it to disk and renames it over the target. Destroyed without
 // commit, it removes the temporary and leaves the target as it was. A new file gets the usual

@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QWheelEvent>
 
 namespace vorn::test {
 namespace {
@@ -142,6 +143,21 @@ TEST_F(ViewTest, ScrollToLinePutsTheLineThirdFromTheTop) {
         EXPECT_EQ(view->caretLine(), row.caretLine) << row.line;
         EXPECT_EQ(view->caretColumn(), 1) << row.line;
         EXPECT_EQ(firstVisibleLine(), row.firstVisible) << row.line;
+    }
+}
+
+TEST_F(ViewTest, WheelScrollsTwoLinesANotch) {
+    view->setDocumentText(numberedLines(200));
+    const struct {
+        int angle; // eighths of a degree; a notch is 120
+        int firstVisible;
+    } rows[] = {{-120, 2}, {-360, 8}, {-60, 8}, {-60, 10}, {240, 6}, {120, 4}};
+    for (const auto& row : rows) {
+        QWheelEvent wheel(QPointF(50, 50), view->mapToGlobal(QPointF(50, 50)), QPoint(),
+                          QPoint(0, row.angle), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+        EXPECT_EQ(firstVisibleLine(), row.firstVisible) << row.angle;
     }
 }
 

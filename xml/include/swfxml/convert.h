@@ -64,6 +64,8 @@ public:
     // Where each tag came from in the text, so that a failure found while the movie is
     // written, after the document is gone, can still name the element's line.
     std::vector<std::pair<const libswf::SwfTag*, std::ptrdiff_t>> tagOffsets;
+    // The pieces the last conversion read the document in; 0 when it read it whole.
+    std::size_t pieces = 0;
 };
 
 inline constexpr std::uint16_t kUnknownElementCode = 300;
