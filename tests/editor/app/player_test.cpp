@@ -1,0 +1,206 @@
+// Movies built by the tests, played in the real player through the editor's commands.
+#include "frame_fixture.h"
+
+#include "player/color_viewer.h"
+#include "player/player_commands.h"
+#include "player/player_engine.h"
+#include "player/player_window.h"
+#include "resources/menu_table.h"
+
+#include <QDesktopServices>
+#include <QWebEngineView>
+
+#include <QDir>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+namespace vorn::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A 550 x 400 movie on a red stage whose frames run the given actions, one frame each, and then
+// stop on a last frame.
+std::string movieOfFrames(const std::vector<std::string>& frameActions) {
+    std::string tags = "    <SetBackgroundColor Color=\"ff0000ff\" />\n";
+    for (const std::string& actions : frameActions)
+        tags += "    <DoAction><Actions>" + actions + "</Actions></DoAction>\n    <ShowFrame />\n";
+    tags += "    <DoAction><Actions><Stop /></Actions></DoAction>\n    <ShowFrame />\n";
+    return movieText(6, tags);
+}
+
+std::string fsCommand(const std::string& command, const std::string& args) {
+    return "<GetURL URL=\"FSCommand:" + command + "\" Target=\"" + args + "\" />";
+}
+
+// The temporary movies left in a folder.
+std::vector<std::string> tempMoviesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        if (entry.path().filename().string().rfind("~!", 0) == 0)
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// Takes the addresses the program would open in the user's browser.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+
+public:
+    std::vector<QUrl> urls;
+
+public slots:
+    void open(const QUrl& url) { urls.push_back(url); }
+};
+
+class StateWatch : public QObject {
+public:
+    explicit StateWatch(std::vector<Qt::WindowStates>& states) : m_states(states) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::WindowStateChange)
+            m_states.push_back(static_cast<QWidget*>(watched)->windowState());
+        return false;
+    }
+
+private:
+    std::vector<Qt::WindowStates>& m_states;
+};
+
+class PlayerTest : public FrameTest {
+protected:
+    void SetUp() override {
+        FrameTest::SetUp();
+        ASSERT_TRUE(playerFilesPresent(playerDirectory()))
+            << "the player is missing from " << playerDirectory().toStdString()
+            << ": scripts/fetch-player installs it";
+        // The web engine keeps its own files in the temporary folder, so the folder stays
+        // the process's; what the test looks for there is what it added.
+        tempBefore = tempMoviesIn(temporaryFolder());
+    }
+
+    static std::string temporaryFolder() { return QDir::tempPath().toStdString(); }
+    std::vector<std::string> newTempMovies() const {
+        std::vector<std::string> added;
+        for (const std::string& name : tempMoviesIn(temporaryFolder()))
+            if (std::find(tempBefore.begin(), tempBefore.end(), name) == tempBefore.end())
+                added.push_back(name);
+        return added;
+    }
+
+    // Runs Play; `whilePlaying` gets the dialog once it runs and its first frame is painted,
+    // and may close it. Returns whether the dialog came up.
+    bool play(const std::function<void(CSwfPlayerWindow&)>& whilePlaying) {
+        bool came = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* player = qobject_cast<CSwfPlayerWindow*>(QApplication::activeModalWidget());
+            if (!player || came)
+                return;
+            came = true;
+            poll.stop();
+            states.clear();
+            player->installEventFilter(&stateWatch);
+            bool painted = false;
+            QObject::connect(player, &CSwfPlayerWindow::firstFramePainted,
+                             [&painted] { painted = true; });
+            EXPECT_TRUE(QTest::qWaitFor([&] { return painted || !player->isVisible(); }, 20000))
+                << "the movie's first frame never came";
+            whilePlaying(*player);
+        });
+        poll.start(5);
+        frame().runCommand(kIdPlay);
+        return came;
+    }
+
+    std::vector<std::string> tempBefore;
+    // The player's window states, one per change, from the moment it appears.
+    std::vector<Qt::WindowStates> states;
+    StateWatch stateWatch{states};
+};
+
+TEST_F(PlayerTest, PlaysTheMovieAtItsSizeAndLeavesNoFileBehind) {
+    open(write("red.xml", movieOfFrames({})));
+    const bool came = play([&](CSwfPlayerWindow& player) {
+        EXPECT_EQ(player.windowTitle(), "Player");
+        EXPECT_EQ(player.size(), QSize(550, 400));
+        EXPECT_EQ(player.view()->size(), QSize(550, 400));
+        EXPECT_TRUE(tempMoviesIn(path("")).empty());
+        EXPECT_TRUE(newTempMovies().empty());
+        // The stage is red wherever one looks.
+        const QImage shot = player.view()->grab().toImage();
+        EXPECT_EQ(shot.pixelColor(275, 200), QColor(255, 0, 0));
+        EXPECT_EQ(shot.pixelColor(5, 395), QColor(255, 0, 0));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &player,
+                        Qt::Key_Escape);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !player.isVisible(); }, 2000));
+    });
+    EXPECT_TRUE(came);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(takeShown().empty());
+}
+
+TEST_F(PlayerTest, TheMovieQuitsAndResizesThePlayerThroughFsCommand) {
+    struct Row {
+        std::vector<std::string> frames;
+        std::vector<Qt::WindowStates> states; // the player's states, one per change
+    };
+    const Row rows[] = {
+        {{fsCommand("QUIT", "")}, {}},
+        {{fsCommand("fullscreen", "TRUE"), fsCommand("fullscreen", "false"),
+          fsCommand("FullScreen", "True"), fsCommand("fullscreen", "yes"),
+          fsCommand("beep", "true"), fsCommand("Quit", "")},
+         {Qt::WindowMaximized, Qt::WindowNoState, Qt::WindowMaximized, Qt::WindowNoState}},
+    };
+    for (const Row& row : rows) {
+        open(write("commands.xml", movieOfFrames(row.frames)));
+        bool closedItself = false;
+        const bool came = play([&](CSwfPlayerWindow& player) {
+            closedItself = QTest::qWaitFor([&] { return !player.isVisible(); }, 10000);
+            if (!closedItself)
+                player.reject();
+        });
+        EXPECT_TRUE(came);
+        EXPECT_TRUE(closedItself) << "the movie did not close the player";
+        EXPECT_EQ(states, row.states);
+        frame().documents().closeAllDocuments();
+    }
+    EXPECT_TRUE(takeShown().empty());
+}
+
+TEST_F(PlayerTest, PlaysADocumentWhoseFolderCannotTakeTheTemporaryMovie) {
+    // No one may create a file in /proc, not even root, for whom permissions do not count.
+    open(write("red.xml", movieOfFrames({fsCommand("quit", "")})));
+    active()->setPath("/proc/red.xml");
+    bool closedItself = false;
+    EXPECT_TRUE(play([&](CSwfPlayerWindow& player) {
+        closedItself = QTest::qWaitFor([&] { return !player.isVisible(); }, 10000);
+    }));
+    EXPECT_TRUE(closedItself);
+    EXPECT_TRUE(newTempMovies().empty());
+    EXPECT_TRUE(takeShown().empty());
+}
+
+TEST_F(PlayerTest, AMissingPlayerOffersItsSite) {
+    qputenv("VORN_PLAYER_DIR", path("no-player").c_str());
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    // Only Yes visits the site.
+    for (const IPrompts::Answer answer :
+         {IPrompts::Answer::No, IPrompts::Answer::Cancel, IPrompts::Answer::Yes}) {
+        open(write("a.xml", movieText()));
+        prompts.answers.push_back(answer);
+        frame().runCommand(kIdPlay);
+        EXPECT_EQ(takeShown(), (std::vector<Shown>{noPlayer(), goToSite()}));
+    }
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    qunsetenv("VORN_PLAYER_DIR");
+    EXPECT_EQ(catcher.urls, std::vector<QUrl>{QUrl(QStringLiteral("https://ruffle.rs/"))});
+}
+
+} // namespace
+} // namespace vorn::test
+
+#include "player_test.moc"
