@@ -11,6 +11,7 @@
 #include <QWebEngineView>
 
 #include <QDir>
+#include <QPointer>
 
 #include <algorithm>
 #include <filesystem>
@@ -181,6 +182,57 @@ TEST_F(PlayerTest, PlaysADocumentWhoseFolderCannotTakeTheTemporaryMovie) {
     EXPECT_TRUE(closedItself);
     EXPECT_TRUE(newTempMovies().empty());
     EXPECT_TRUE(takeShown().empty());
+}
+
+TEST_F(PlayerTest, ShowColorPaintsTheSelectedColourAtTheCaret) {
+    struct Row {
+        std::string selection;
+        QColor shown; // invalid when nothing is to be shown
+    };
+    const Row rows[] = {
+        {"ff0000ff", QColor(255, 0, 0)},
+        {"ff00", QColor(0, 0, 255)},
+        {"ff0000ff001", QColor()},
+    };
+    open(write("colours.xml", movieText()));
+    CView* view = active()->view();
+    for (const Row& row : rows) {
+        view->setDocumentText(movieText() + row.selection);
+        view->SendScintilla(QsciScintilla::SCI_DOCUMENTEND);
+        view->SendScintilla(QsciScintilla::SCI_SETANCHOR,
+                            view->SendScintilla(QsciScintilla::SCI_GETCURRENTPOS) -
+                                static_cast<long>(row.selection.size()));
+        ASSERT_EQ(view->selectedBytes(), row.selection);
+        // The view settles its margins first, so that the caret is where it will stay.
+        QTest::qWait(50);
+        const long caret = view->SendScintilla(QsciScintilla::SCI_GETCURRENTPOS);
+        const QPoint at(static_cast<int>(
+                            view->SendScintilla(QsciScintilla::SCI_POINTXFROMPOSITION, 0UL, caret)),
+                        static_cast<int>(view->SendScintilla(QsciScintilla::SCI_POINTYFROMPOSITION,
+                                                             0UL, caret)));
+        frame().runCommand(kIdShowColor);
+        auto* viewer = view->findChild<CColorViewer*>();
+        if (!row.shown.isValid()) {
+            EXPECT_EQ(viewer, nullptr) << row.selection;
+            continue;
+        }
+        ASSERT_NE(viewer, nullptr) << row.selection;
+        bool painted = false;
+        QObject::connect(viewer, &CColorViewer::colorPainted, [&painted] { painted = true; });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return painted; }, 10000)) << row.selection;
+        EXPECT_EQ(viewer->pos(), view->viewport()->mapToGlobal(at + QPoint(1, 12)));
+        EXPECT_TRUE(viewer->windowFlags().testFlag(Qt::FramelessWindowHint));
+        const QImage shot = viewer->view()->grab().toImage();
+        EXPECT_EQ(shot.pixelColor(shot.width() / 2, shot.height() / 2), row.shown) << row.selection;
+        EXPECT_EQ(shot.pixelColor(1, 1), row.shown) << row.selection;
+        // Any key closes it.
+        QPointer<CColorViewer> alive(viewer);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : viewer,
+                        Qt::Key_A);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 2000)) << row.selection;
+    }
+    EXPECT_EQ(view->documentText(), movieText() + "ff0000ff001");
+    EXPECT_TRUE(newTempMovies().empty());
 }
 
 TEST_F(PlayerTest, AMissingPlayerOffersItsSite) {
