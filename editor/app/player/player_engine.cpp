@@ -41,6 +41,17 @@ private:
 
 namespace {
 
+// The player's page keeps what movies write to the console to itself: a movie's own traces
+// and the player's notes about it are not the program's messages.
+class QuietPage : public QWebEnginePage {
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
+                                  const QString&) override {}
+};
+
 // The player's page. The player is made afresh for each movie, so that nothing of the last
 // one (its sound, its variables) reaches the next.
 constexpr const char* kPage = R"html(<!doctype html>
@@ -161,14 +172,19 @@ bool PlayerEngine::start(int timeoutMs) {
             return false;
         }
         // The page outlives every view that shows it: a view only borrows it.
-        m_page = new QWebEnginePage(QWebEngineProfile::defaultProfile(), this);
-        // The web engine lets its profile go while the application is ending, before the
-        // application's children go: the page must be gone by then. Routines run in the
-        // reverse order of their adding, so this one, added after the profile's, runs first.
+        // A profile of its own that keeps nothing on disk: movies leave no cache or cookies
+        // behind, and several programs (or test runs) never share a profile folder.
+        m_profile = new QWebEngineProfile(this);
+        m_page = new QuietPage(m_profile, this);
+        // The web engine shuts down while the application is ending, before the application's
+        // children go: the page and its profile must be gone by then. Routines run in the
+        // reverse order of their adding, so this one, added after the engine's, runs first.
         qAddPostRoutine([] {
             PlayerEngine& engine = shared();
             delete engine.m_page;
             engine.m_page = nullptr;
+            delete engine.m_profile;
+            engine.m_profile = nullptr;
             engine.m_ready = false;
         });
         QWebEngineSettings* settings = m_page->settings();

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 class QWebEnginePage;
+class QWebEngineProfile;
 class QWebChannel;
 
 namespace vorn {
@@ -62,6 +63,7 @@ private:
     explicit PlayerEngine(QObject* parent);
     friend class PlayerBridge;
 
+    QWebEngineProfile* m_profile = nullptr;
     QWebEnginePage* m_page = nullptr;
     QWebChannel* m_channel = nullptr;
     PlayerBridge* m_bridge = nullptr;

@@ -1,6 +1,7 @@
 // Movies built by the tests, played in the real player through the editor's commands.
 #include "frame_fixture.h"
 
+#include "files/document_files.h"
 #include "player/color_viewer.h"
 #include "player/player_commands.h"
 #include "player/player_engine.h"
@@ -94,6 +95,11 @@ protected:
     // Runs Play; `whilePlaying` gets the dialog once it runs and its first frame is painted,
     // and may close it. Returns whether the dialog came up.
     bool play(const std::function<void(CSwfPlayerWindow&)>& whilePlaying) {
+        return play([this] { frame().runCommand(kIdPlay); }, whilePlaying);
+    }
+    // The same for the command that starts the player.
+    bool play(const std::function<void()>& command,
+              const std::function<void(CSwfPlayerWindow&)>& whilePlaying) {
         bool came = false;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -112,7 +118,7 @@ protected:
             whilePlaying(*player);
         });
         poll.start(5);
-        frame().runCommand(kIdPlay);
+        command();
         return came;
     }
 
@@ -233,6 +239,61 @@ TEST_F(PlayerTest, ShowColorPaintsTheSelectedColourAtTheCaret) {
     }
     EXPECT_EQ(view->documentText(), movieText() + "ff0000ff001");
     EXPECT_TRUE(newTempMovies().empty());
+}
+
+TEST_F(PlayerTest, PlaysAFileGivenOnTheCommandLineUntilThePlayerCloses) {
+    const vorn::CompiledMovie movie = compileMovie(movieOfFrames({fsCommand("quit", "")}));
+    ASSERT_TRUE(movie.ok);
+    const std::string file =
+        write("quits.swf",
+              std::string(reinterpret_cast<const char*>(movie.swf.data()), movie.swf.size()));
+    bool closedItself = false;
+    bool ended = false;
+    EXPECT_TRUE(play(
+        [&] {
+            frame().setCommandLine({'p', file});
+            ended = !frame().runStartup();
+        },
+        [&](CSwfPlayerWindow& player) {
+            EXPECT_EQ(player.parentWidget(), nullptr);
+            closedItself = QTest::qWaitFor([&] { return !player.isVisible(); }, 10000);
+        }));
+    EXPECT_TRUE(closedItself);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(tempMoviesIn(path("")).empty());
+    EXPECT_TRUE(takeShown().empty());
+}
+
+TEST_F(PlayerTest, TheEngineTellsAMovieItCannotReadFromOneItPlays) {
+    ASSERT_TRUE(IsFlashPlayerAvailable());
+    PlayerEngine& engine = PlayerEngine::shared();
+    const vorn::CompiledMovie good = compileMovie(movieOfFrames({}));
+    ASSERT_TRUE(good.ok);
+    struct Row {
+        QByteArray swf;
+        bool plays;
+    };
+    const Row rows[] = {
+        {QByteArray("FWS\x06\xff\xff\x00\x00garbage", 15), false},
+        {QByteArray(reinterpret_cast<const char*>(good.swf.data()),
+                    static_cast<qsizetype>(good.swf.size())),
+         true},
+        {QByteArray("not a movie at all"), false},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> heard;
+        const QMetaObject::Connection loaded = QObject::connect(
+            &engine, &PlayerEngine::loaded, [&](int) { heard.push_back("loaded"); });
+        const QMetaObject::Connection failed =
+            QObject::connect(&engine, &PlayerEngine::failed,
+                             [&](int, const QString&) { heard.push_back("failed"); });
+        engine.load(row.swf, QUrl(), MovieFit::Whole);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !heard.empty(); }, 10000));
+        EXPECT_EQ(heard, std::vector<std::string>{row.plays ? "loaded" : "failed"});
+        QObject::disconnect(loaded);
+        QObject::disconnect(failed);
+    }
+    engine.unload();
 }
 
 TEST_F(PlayerTest, AMissingPlayerOffersItsSite) {
