@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 std::vector<std::string> argumentsOf(int argc, char** argv) {
@@ -31,6 +33,10 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // The player's web engine cannot sandbox itself for root and then refuses to start; for
+    // root it runs without the sandbox rather than not at all.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Halvenor"));
     QApplication::setApplicationName(QStringLiteral("VORN"));
