@@ -56,7 +56,7 @@ protected:
 // one (its sound, its variables) reaches the next.
 constexpr const char* kPage = R"html(<!doctype html>
 <html><head><meta charset="utf-8"><title>Player</title>
-<style>html, body { margin: 0; width: 100%; height: 100%; overflow: hidden; background: #fff; }
+<style>html, body { margin: 0; width: 100%; height: 100%; overflow: hidden; background: #000; }
 ruffle-player { display: block; width: 100%; height: 100%; }</style>
 <script>
 window.RufflePlayer = window.RufflePlayer || {};
@@ -78,7 +78,26 @@ function vornUnload() {
     const old = document.getElementById("player");
     if (old) old.remove();
 }
-function vornLoad(movie, data, base, fit) {
+// The movie arrives in pieces of whole base64 quads, so that no single message to the page
+// has to carry a large movie at once.
+var vornPieces = [];
+function vornPiece(text) {
+    vornPieces.push(Uint8Array.from(atob(text), (c) => c.charCodeAt(0)));
+}
+function vornTakeMovie() {
+    let size = 0;
+    for (const piece of vornPieces) size += piece.length;
+    const bytes = new Uint8Array(size);
+    let at = 0;
+    for (const piece of vornPieces) {
+        bytes.set(piece, at);
+        at += piece.length;
+    }
+    vornPieces = [];
+    return bytes;
+}
+function vornLoad(movie, base, fit) {
+    const bytes = vornTakeMovie();
     vornUnload();
     const player = window.RufflePlayer.newest().createPlayer();
     player.id = "player";
@@ -107,7 +126,6 @@ function vornLoad(movie, data, base, fit) {
     });
     if (player.shadowRoot)
         watch.observe(player.shadowRoot, { childList: true, subtree: true });
-    const bytes = Uint8Array.from(atob(data), (c) => c.charCodeAt(0));
     const options = { data: bytes, allowScriptAccess: true, base: base };
     if (fit === "stretch")
         options.scale = "exactFit";
@@ -160,33 +178,32 @@ PlayerEngine& PlayerEngine::shared() {
 bool PlayerEngine::start(int timeoutMs) {
     if (m_ready)
         return true;
-    if (m_broken)
-        return false;
     const QString directory = playerDirectory();
     if (!playerFilesPresent(directory))
         return false;
     if (!m_page) {
         const QString channelScript = webChannelScript();
-        if (channelScript.isEmpty()) {
-            m_broken = true;
+        if (channelScript.isEmpty())
             return false;
+        if (!m_profile) {
+            // A profile of its own that keeps nothing on disk: movies leave no cache or
+            // cookies behind, and several programs (or test runs) never share a profile folder.
+            m_profile = new QWebEngineProfile(this);
+            // The web engine shuts down while the application is ending, before the
+            // application's children go: the page and its profile must be gone by then.
+            // Routines run in the reverse order of their adding, so this one, added after the
+            // engine's, runs first.
+            qAddPostRoutine([] {
+                PlayerEngine& engine = shared();
+                delete engine.m_page;
+                engine.m_page = nullptr;
+                delete engine.m_profile;
+                engine.m_profile = nullptr;
+                engine.m_ready = false;
+            });
         }
         // The page outlives every view that shows it: a view only borrows it.
-        // A profile of its own that keeps nothing on disk: movies leave no cache or cookies
-        // behind, and several programs (or test runs) never share a profile folder.
-        m_profile = new QWebEngineProfile(this);
         m_page = new QuietPage(m_profile, this);
-        // The web engine shuts down while the application is ending, before the application's
-        // children go: the page and its profile must be gone by then. Routines run in the
-        // reverse order of their adding, so this one, added after the engine's, runs first.
-        qAddPostRoutine([] {
-            PlayerEngine& engine = shared();
-            delete engine.m_page;
-            engine.m_page = nullptr;
-            delete engine.m_profile;
-            engine.m_profile = nullptr;
-            engine.m_ready = false;
-        });
         QWebEngineSettings* settings = m_page->settings();
         // A movie's sound plays without a click first, as in a desktop player.
         settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
@@ -199,14 +216,26 @@ bool PlayerEngine::start(int timeoutMs) {
         script.setInjectionPoint(QWebEngineScript::DocumentCreation);
         script.setWorldId(QWebEngineScript::MainWorld);
         m_page->scripts().insert(script);
-        m_channel = new QWebChannel(this);
-        m_bridge = new PlayerBridge(*this);
-        m_channel->registerObject(QStringLiteral("bridge"), m_bridge);
+        if (!m_channel) {
+            m_channel = new QWebChannel(this);
+            m_bridge = new PlayerBridge(*this);
+            m_channel->registerObject(QStringLiteral("bridge"), m_bridge);
+        }
         m_page->setWebChannel(m_channel);
+        m_pageFailed = false;
         connect(m_page, &QWebEnginePage::loadFinished, this, [this](bool ok) {
             if (!ok)
-                m_broken = true;
+                m_pageFailed = true;
         });
+        // A page whose process died plays nothing more: the movie on it has failed, and the
+        // next movie gets a fresh page.
+        connect(m_page, &QWebEnginePage::renderProcessTerminated, this,
+                [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                    if (status == QWebEnginePage::NormalTerminationStatus)
+                        return;
+                    dropPage();
+                    emit failed(m_movie, QStringLiteral("the player's process ended"));
+                });
         m_page->setHtml(QString::fromUtf8(kPage),
                         QUrl::fromLocalFile(QFileInfo(directory).absoluteFilePath() + '/'));
     }
@@ -216,14 +245,24 @@ bool PlayerEngine::start(int timeoutMs) {
     QEventLoop wait;
     QTimer tick;
     connect(&tick, &QTimer::timeout, &wait, [&] {
-        if (m_ready || m_broken || clock.elapsed() > timeoutMs)
+        if (m_ready || m_pageFailed || !m_page || clock.elapsed() > timeoutMs)
             wait.quit();
     });
     tick.start(10);
     wait.exec(QEventLoop::ExcludeUserInputEvents);
+    // A page that did not come up is dropped, so that the next Play tries afresh rather than
+    // finding the player missing for the rest of the program.
     if (!m_ready)
-        m_broken = true;
+        dropPage();
     return m_ready;
+}
+
+void PlayerEngine::dropPage() {
+    m_ready = false;
+    if (m_page) {
+        m_page->deleteLater();
+        m_page = nullptr;
+    }
 }
 
 int PlayerEngine::load(const QByteArray& swf, const QUrl& base, MovieFit fit) {
@@ -236,9 +275,14 @@ int PlayerEngine::load(const QByteArray& swf, const QUrl& base, MovieFit fit) {
             .toJson(QJsonDocument::Compact)
             .mid(5)
             .chopped(1);
-    const QByteArray call = "vornLoad(" + QByteArray::number(m_movie) + ", \"" + swf.toBase64() +
-                            "\", " + baseLiteral + ", \"" +
-                            (fit == MovieFit::Stretch ? "stretch" : "whole") + "\");";
+    const QByteArray text = swf.toBase64();
+    // Pieces of 4 MB of text, each a whole number of base64 quads.
+    constexpr qsizetype kPiece = 4 << 20;
+    m_page->runJavaScript(QStringLiteral("vornPieces = [];"));
+    for (qsizetype at = 0; at < text.size(); at += kPiece)
+        m_page->runJavaScript(QString::fromLatin1("vornPiece(\"" + text.mid(at, kPiece) + "\");"));
+    const QByteArray call = "vornLoad(" + QByteArray::number(m_movie) + ", " + baseLiteral +
+                            ", \"" + (fit == MovieFit::Stretch ? "stretch" : "whole") + "\");";
     m_page->runJavaScript(QString::fromUtf8(call));
     return m_movie;
 }

@@ -61,6 +61,8 @@ signals:
 
 private:
     explicit PlayerEngine(QObject* parent);
+    // Lets the page go (later, as it may be calling), so that the next start makes a new one.
+    void dropPage();
     friend class PlayerBridge;
 
     QWebEngineProfile* m_profile = nullptr;
@@ -68,7 +70,7 @@ private:
     QWebChannel* m_channel = nullptr;
     PlayerBridge* m_bridge = nullptr;
     bool m_ready = false;
-    bool m_broken = false;
+    bool m_pageFailed = false;
     int m_movie = 0;
 };
 

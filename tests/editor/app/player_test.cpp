@@ -279,6 +279,11 @@ TEST_F(PlayerTest, TheEngineTellsAMovieItCannotReadFromOneItPlays) {
                     static_cast<qsizetype>(good.swf.size())),
          true},
         {QByteArray("not a movie at all"), false},
+        // A movie larger than one piece of the hand-over, its tail after End unused.
+        {QByteArray(reinterpret_cast<const char*>(good.swf.data()),
+                    static_cast<qsizetype>(good.swf.size())) +
+             QByteArray(5 << 20, '\0'),
+         true},
     };
     for (const Row& row : rows) {
         std::vector<std::string> heard;
