@@ -2,15 +2,9 @@
 // tools fill their slots here as they arrive; the entries without a slot are greyed.
 #include "commands/command_context.h"
 
-#include "commands/busy_work.h"
-#include "documents/document.h"
-#include "documents/document_boxes.h"
-#include "documents/document_rules.h"
-#include "files/problems.h"
 #include "player/player_commands.h"
 #include "resources/menu_table.h"
 #include "view/prompts.h"
-#include "view/view.h"
 
 namespace vorn {
 
