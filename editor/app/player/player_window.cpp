@@ -16,6 +16,12 @@
 
 namespace vorn {
 
+QSize clientSizeFor(QSize movie, QSize available) {
+    if (movie.width() <= available.width() && movie.height() <= available.height())
+        return movie;
+    return movie.scaled(available, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+}
+
 CSwfPlayerWindow::CSwfPlayerWindow(IPrompts& prompts, QWidget* owner)
     : QDialog(owner), m_prompts(prompts) {
     setWindowTitle(QStringLiteral("Player"));
@@ -58,12 +64,16 @@ bool CSwfPlayerWindow::startUp() {
     }
     m_view->setPage(engine.page());
 
-    // The client area is the movie's stage; the frame comes on top of it. Centred on the owner,
+    // The client area is the movie's stage; the frame comes on top of it. A stage larger than
+    // the screen is scaled down to fit, keeping its shape: a window of the full size would
+    // reach past the screen and could cost gigabytes of window memory. Centred on the owner,
     // or on the screen for a player without one (the command line's).
-    resize(m_width, m_height);
+    const QSize client =
+        clientSizeFor(QSize(m_width, m_height), screen()->availableGeometry().size());
+    resize(client);
     const QRect around =
         parentWidget() ? parentWidget()->window()->frameGeometry() : screen()->availableGeometry();
-    move(around.center() - QPoint(m_width / 2, m_height / 2));
+    move(around.center() - QPoint(client.width() / 2, client.height() / 2));
 
     const TempMovie temp = MakeTempSwf(m_directory, m_bytes);
     // The document's bytes are not needed once compiled.

@@ -14,6 +14,10 @@ namespace vorn {
 
 class IPrompts;
 
+// The player's client area for a movie's stage: the stage itself, or, when it does not fit in
+// the available part of the screen, the largest size of its shape that does.
+QSize clientSizeFor(QSize movie, QSize available);
+
 class CSwfPlayerWindow : public QDialog {
     Q_OBJECT
 

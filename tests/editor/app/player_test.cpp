@@ -149,6 +149,20 @@ TEST_F(PlayerTest, PlaysTheMovieAtItsSizeAndLeavesNoFileBehind) {
     EXPECT_TRUE(takeShown().empty());
 }
 
+TEST(PlayerWindow, AStageLargerThanTheScreenIsScaledDownToFitInItsShape) {
+    struct Row {
+        QSize movie;
+        QSize client;
+    };
+    const QSize screen(1280, 760);
+    const Row rows[] = {
+        {{550, 400}, {550, 400}},   {{1280, 760}, {1280, 760}}, {{1, 1}, {1, 1}},
+        {{2560, 760}, {1280, 380}}, {{5000, 4000}, {950, 760}}, {{100000, 1}, {1280, 1}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(clientSizeFor(row.movie, screen), row.client) << row.movie.width();
+}
+
 TEST_F(PlayerTest, TheMovieQuitsAndResizesThePlayerThroughFsCommand) {
     struct Row {
         std::vector<std::string> frames;
