@@ -14,8 +14,10 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWebEngineView>
 
 #include <cstdio>
+#include <utility>
 
 namespace vorn {
 
@@ -259,10 +261,16 @@ bool PlayerEngine::start(int timeoutMs) {
 
 void PlayerEngine::dropPage() {
     m_ready = false;
-    if (m_page) {
-        m_page->deleteLater();
-        m_page = nullptr;
-    }
+    QWebEnginePage* page = std::exchange(m_page, nullptr);
+    if (!page)
+        return;
+    disconnect(page, nullptr, this, nullptr);
+    // A view still showing the page keeps it until the view goes, as with a page of its own;
+    // any other page goes once it has finished calling.
+    if (QWebEngineView* view = QWebEngineView::forPage(page))
+        page->setParent(view);
+    else
+        page->deleteLater();
 }
 
 int PlayerEngine::load(const QByteArray& swf, const QUrl& base, MovieFit fit) {

@@ -18,6 +18,8 @@
 #include <filesystem>
 #include <functional>
 
+#include <signal.h>
+
 namespace vorn::test {
 namespace {
 
@@ -188,6 +190,25 @@ TEST_F(PlayerTest, TheMovieQuitsAndResizesThePlayerThroughFsCommand) {
         EXPECT_EQ(states, row.states);
         frame().documents().closeAllDocuments();
     }
+    EXPECT_TRUE(takeShown().empty());
+}
+
+TEST_F(PlayerTest, APlayerWhoseProcessDiesClosesAndTheNextPlayStartsAfresh) {
+    open(write("red.xml", movieOfFrames({})));
+    bool closed = false;
+    EXPECT_TRUE(play([&](CSwfPlayerWindow& player) {
+        const qint64 process = player.view()->page()->renderProcessPid();
+        ASSERT_GT(process, 0);
+        ::kill(static_cast<pid_t>(process), SIGKILL);
+        closed = QTest::qWaitFor([&] { return !player.isVisible(); }, 10000);
+    }));
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(takeShown(), std::vector<Shown>{warning("Unable to play .swf file.", "Message")});
+    // The next Play gets a new page and plays.
+    EXPECT_TRUE(play([&](CSwfPlayerWindow& player) {
+        EXPECT_EQ(player.view()->grab().toImage().pixelColor(275, 200), QColor(255, 0, 0));
+        player.reject();
+    }));
     EXPECT_TRUE(takeShown().empty());
 }
 
