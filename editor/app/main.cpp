@@ -1,6 +1,8 @@
 // The editor program.
+#include "commands/command_context.h"
 #include "frame/editor_program.h"
 #include "frame/program_arguments.h"
+#include "player/player_commands.h"
 #include "view/prompts.h"
 
 #include <QApplication>
@@ -45,5 +47,7 @@ int main(int argc, char** argv) {
     vorn::QtPrompts prompts;
     QSettings settings;
     // What remains once Qt has taken its own options out.
-    return vorn::runEditor(argumentsOf(argc, argv), prompts, settings);
+    vorn::CommandHooks hooks = vorn::defaultCommandHooks();
+    vorn::addPlayerHooks(hooks);
+    return vorn::runEditor(argumentsOf(argc, argv), prompts, settings, hooks);
 }

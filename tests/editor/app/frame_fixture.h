@@ -155,15 +155,6 @@ inline Shown question(const std::string& text, const std::string& caption) {
 inline Shown dialog(const std::string& caption) {
     return {"dialog", QString(), QString::fromStdString(caption)};
 }
-// The boxes of Play without a player: the problem, then the offer of the player's site.
-inline Shown noPlayer() {
-    return warning("Please install a Flash Player.", "Flash Player is not installed.");
-}
-inline Shown goToSite() {
-    return question("Please install a new version of Flash Player.\nhttps://ruffle.rs/\n"
-                    "Do you want to visit this site now?",
-                    "Go To Site");
-}
 
 } // namespace vorn::test
 

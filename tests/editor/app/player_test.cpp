@@ -73,10 +73,22 @@ private:
     std::vector<Qt::WindowStates>& m_states;
 };
 
+// The boxes of Play without a player: the problem, then the offer of the player's site.
+Shown noPlayer() {
+    return warning("Please install a Flash Player.", "Flash Player is not installed.");
+}
+Shown goToSite() {
+    return question("Please install a new version of Flash Player.\nhttps://ruffle.rs/\n"
+                    "Do you want to visit this site now?",
+                    "Go To Site");
+}
+
+// The editor's window with the program's hooks, the player's included.
 class PlayerTest : public FrameTest {
 protected:
     void SetUp() override {
         FrameTest::SetUp();
+        addPlayerHooks(hooks);
         ASSERT_TRUE(playerFilesPresent(playerDirectory()))
             << "the player is missing from " << playerDirectory().toStdString()
             << ": scripts/fetch-player installs it";
@@ -348,6 +360,14 @@ TEST_F(PlayerTest, AMissingPlayerOffersItsSite) {
         frame().runCommand(kIdPlay);
         EXPECT_EQ(takeShown(), (std::vector<Shown>{noPlayer(), goToSite()}));
     }
+    // "/p" the same; a file that does not load is not played, player or not.
+    prompts.answers.push_back(IPrompts::Answer::No);
+    frame().setCommandLine({'p', path("a.xml")});
+    EXPECT_FALSE(frame().runStartup());
+    EXPECT_EQ(takeShown(), (std::vector<Shown>{noPlayer(), goToSite()}));
+    frame().setCommandLine({'p', path("missing.swf")});
+    EXPECT_FALSE(frame().runStartup());
+    EXPECT_EQ(takeShown(), std::vector<Shown>{warning("Unable to play .swf file.", "Message")});
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     qunsetenv("VORN_PLAYER_DIR");
     EXPECT_EQ(catcher.urls, std::vector<QUrl>{QUrl(QStringLiteral("https://ruffle.rs/"))});
