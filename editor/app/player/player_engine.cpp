@@ -1,6 +1,7 @@
 #include "player/player_engine.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -14,9 +15,12 @@
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
 
 #include <cstdio>
+#include <mutex>
 #include <utility>
 
 namespace vorn {
@@ -39,6 +43,37 @@ public slots:
 
 private:
     PlayerEngine& m_engine;
+};
+
+// The page may read from the disk only the player's own files and those of the playing
+// movie's folder. A movie's scripts reach the page (FSCommand needs that), and through it they
+// must not reach the user's other files. Asked on the web engine's own thread.
+class LocalFileGuard : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+
+    void setFolders(QStringList folders) {
+        for (QString& folder : folders)
+            folder = QDir::cleanPath(folder);
+        const std::lock_guard lock(m_mutex);
+        m_folders = std::move(folders);
+    }
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QUrl url = info.requestUrl();
+        if (!url.isLocalFile())
+            return;
+        const QString path = QDir::cleanPath(url.toLocalFile());
+        const std::lock_guard lock(m_mutex);
+        for (const QString& folder : m_folders)
+            if (!folder.isEmpty() && (path == folder || path.startsWith(folder + '/')))
+                return;
+        info.block(true);
+    }
+
+private:
+    std::mutex m_mutex;
+    QStringList m_folders;
 };
 
 namespace {
@@ -183,6 +218,9 @@ bool PlayerEngine::start(int timeoutMs) {
     const QString directory = playerDirectory();
     if (!playerFilesPresent(directory))
         return false;
+    m_playerFolder = QFileInfo(directory).absoluteFilePath();
+    if (m_guard)
+        m_guard->setFolders({m_playerFolder});
     if (!m_page) {
         const QString channelScript = webChannelScript();
         if (channelScript.isEmpty())
@@ -191,6 +229,9 @@ bool PlayerEngine::start(int timeoutMs) {
             // A profile of its own that keeps nothing on disk: movies leave no cache or
             // cookies behind, and several programs (or test runs) never share a profile folder.
             m_profile = new QWebEngineProfile(this);
+            m_guard = new LocalFileGuard(this);
+            m_guard->setFolders({m_playerFolder});
+            m_profile->setUrlRequestInterceptor(m_guard);
             // The web engine shuts down while the application is ending, before the
             // application's children go: the page and its profile must be gone by then.
             // Routines run in the reverse order of their adding, so this one, added after the
@@ -277,6 +318,8 @@ int PlayerEngine::load(const QByteArray& swf, const QUrl& base, MovieFit fit) {
     ++m_movie;
     if (!m_ready)
         return m_movie;
+    m_guard->setFolders(base.isLocalFile() ? QStringList{m_playerFolder, base.toLocalFile()}
+                                           : QStringList{m_playerFolder});
     // The folder goes in as a JSON string, so that no character of it can end the literal.
     const QByteArray baseLiteral =
         QJsonDocument(QJsonObject{{QStringLiteral("b"), base.toString()}})

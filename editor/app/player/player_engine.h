@@ -25,6 +25,7 @@ bool playerFilesPresent(const QString& directory);
 // viewer stretches the stage so that its background fills the small popup.
 enum class MovieFit { Whole, Stretch };
 
+class LocalFileGuard;
 class PlayerBridge;
 
 class PlayerEngine : public QObject {
@@ -66,6 +67,8 @@ private:
     friend class PlayerBridge;
 
     QWebEngineProfile* m_profile = nullptr;
+    LocalFileGuard* m_guard = nullptr;
+    QString m_playerFolder;
     QWebEnginePage* m_page = nullptr;
     QWebChannel* m_channel = nullptr;
     PlayerBridge* m_bridge = nullptr;

@@ -348,6 +348,36 @@ TEST_F(PlayerTest, TheEngineTellsAMovieItCannotReadFromOneItPlays) {
     engine.unload();
 }
 
+TEST_F(PlayerTest, ThePageReadsOnlyThePlayersFilesAndThoseOfTheMoviesFolder) {
+    write("beside.txt", "next to the movie");
+    QTemporaryDir elsewhere;
+    ASSERT_TRUE(elsewhere.isValid());
+    writeFile(elsewhere.filePath("private.txt").toStdString(), "not the movie's");
+    // What a script in the page gets when it reads a file: its text, or "blocked".
+    const auto read = [](const QString& file) {
+        QString answer;
+        PlayerEngine::shared().page()->runJavaScript(
+            QStringLiteral("(function () { try { const request = new XMLHttpRequest();"
+                           " request.open('GET', '%1', false); request.send();"
+                           " return request.responseText; } catch (e) { return 'blocked'; } })()")
+                .arg(QUrl::fromLocalFile(file).toString()),
+            [&answer](const QVariant& result) { answer = result.toString(); });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !answer.isEmpty(); }, 5000));
+        return answer.toStdString();
+    };
+    open(write("red.xml", movieOfFrames({})));
+    EXPECT_TRUE(play([&](CSwfPlayerWindow& player) {
+        EXPECT_EQ(read(QString::fromStdString(path("beside.txt"))), "next to the movie");
+        EXPECT_EQ(read(elsewhere.filePath("private.txt")), "blocked");
+        // Through the movie's folder by name, but out of it.
+        EXPECT_EQ(read(QString::fromStdString(path("../")) + QDir(elsewhere.path()).dirName() +
+                       QStringLiteral("/private.txt")),
+                  "blocked");
+        EXPECT_EQ(read(playerDirectory() + QStringLiteral("/package.json")).substr(0, 1), "{");
+        player.reject();
+    }));
+}
+
 TEST_F(PlayerTest, AMissingPlayerOffersItsSite) {
     qputenv("VORN_PLAYER_DIR", path("no-player").c_str());
     UrlCatcher catcher;
