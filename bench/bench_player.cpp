@@ -11,10 +11,12 @@
 // bench/run_player runs this on the demo movie and on the largest corpus movie.
 #include "bench_util.h"
 
+#include "commands/command_context.h"
 #include "documents/document.h"
 #include "frame/main_window.h"
 #include "frame/recent_settings.h"
 #include "player/color_viewer.h"
+#include "player/player_commands.h"
 #include "player/player_engine.h"
 #include "player/player_window.h"
 #include "resources/menu_table.h"
@@ -140,7 +142,9 @@ int main(int argc, char** argv) {
     QSettings settings(settingsFolder.filePath("settings.conf"), QSettings::IniFormat);
     vorn::QSettingsRecentStorage storage(settings);
     vorn::ScriptedPrompts prompts;
-    vorn::CNewMainWindow window(prompts, storage);
+    vorn::CommandHooks hooks = vorn::defaultCommandHooks();
+    vorn::addPlayerHooks(hooks);
+    vorn::CNewMainWindow window(prompts, storage, hooks);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) {
         std::fprintf(stderr, "bench_player: the window did not show\n");
