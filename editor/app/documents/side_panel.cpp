@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <system_error>
 #ifdef __GLIBC__
@@ -20,15 +21,19 @@ namespace vorn {
 
 namespace {
 
-std::shared_ptr<DocumentTrees> buildTrees(const std::string& text) {
+// Trees that say why there are none: memory ran out.
+std::shared_ptr<DocumentTrees> memoryFailure() {
     auto trees = std::make_shared<DocumentTrees>();
-    try {
-        *trees = buildDocumentTrees(text);
-    } catch (const std::bad_alloc&) {
-        trees = std::make_shared<DocumentTrees>();
-        trees->error.description = "not enough memory to build the trees";
-    }
+    trees->error.description = "not enough memory to build the trees";
     return trees;
+}
+
+std::shared_ptr<DocumentTrees> buildTrees(std::string_view text) {
+    try {
+        return std::make_shared<DocumentTrees>(buildDocumentTrees(text));
+    } catch (const std::bad_alloc&) {
+        return memoryFailure();
+    }
 }
 
 } // namespace
@@ -50,49 +55,98 @@ CSidePanel::CSidePanel(QWidget* parent)
 }
 
 CSidePanel::~CSidePanel() {
-    // The threads post to the application, not to the panel, so they only need to end.
-    for (Build& build : m_builds)
-        build.thread.join();
+    // The threads post to the application, not to the panel, so they only need to end; one
+    // still waiting for its text stops waiting when its promise breaks.
+    for (const std::unique_ptr<Build>& build : m_builds) {
+        build->filled = std::promise<void>();
+        build->thread.join();
+    }
 }
 
 void CSidePanel::rebuild(CView& view) {
     m_view = &view;
     const std::uint64_t generation = ++m_generation;
-    auto text = std::make_shared<std::string>(view.documentText());
-    if (text->size() >= m_buildAsideFrom) {
+    const auto length = static_cast<std::size_t>(view.SendScintilla(QsciScintilla::SCI_GETLENGTH));
+    if (length >= m_buildAsideFrom) {
+        auto build = std::make_unique<Build>();
+        build->generation = generation;
         QPointer<CSidePanel> self(this);
+        const auto post = [](auto work) {
+            QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work),
+                                      Qt::QueuedConnection);
+        };
         try {
-            std::thread thread([self, generation, text]() mutable {
-                std::shared_ptr<DocumentTrees> trees = buildTrees(*text);
-                text.reset();
-                QMetaObject::invokeMethod(
-                    QCoreApplication::instance(),
-                    [self, generation, trees] {
+            build->thread = std::thread(
+                [self, generation, length, post, filled = build->filled.get_future()]() mutable {
+                    std::shared_ptr<DocumentTrees> trees;
+                    try {
+                        // The fresh pages of a large text take longer to come by than the copy
+                        // into them: they are taken here, so that the window's thread only copies.
+                        std::string text(length, '\0');
+                        post([self, generation, &text] {
+                            if (self)
+                                self->fill(generation, text);
+                        });
+                        filled.get();
+                        trees = buildTrees(text);
+                    } catch (const std::future_error&) {
+                        // Superseded, or the panel is going: nothing to show.
+                    } catch (const std::bad_alloc&) {
+                        trees = memoryFailure();
+                    }
+                    post([self, generation, trees] {
                         if (self)
                             self->finish(generation, trees);
-                    },
-                    Qt::QueuedConnection);
-            });
-            m_builds.push_back({generation, std::move(thread)});
+                    });
+                });
+            m_builds.push_back(std::move(build));
             return;
         } catch (const std::system_error&) {
             // No thread to be had: the text is read here, without painting meanwhile.
         }
     }
-    finish(generation, buildTrees(*text));
+    finish(generation, buildTrees(view.documentText()));
+}
+
+CSidePanel::Build* CSidePanel::findBuild(std::uint64_t generation) {
+    for (const std::unique_ptr<Build>& build : m_builds)
+        if (build->generation == generation)
+            return build.get();
+    return nullptr;
+}
+
+void CSidePanel::fill(std::uint64_t generation, std::string& room) {
+    Build* build = findBuild(generation);
+    if (!build)
+        return;
+    if (generation != m_generation || !m_view) {
+        build->filled = std::promise<void>();
+        return;
+    }
+    // The text may have changed since the room was made.
+    const auto length =
+        static_cast<std::size_t>(m_view->SendScintilla(QsciScintilla::SCI_GETLENGTH));
+    room.resize(length);
+    // The text in one piece, where the view keeps it: copied from there at memory speed,
+    // many times faster than the view's own copy, which goes a character at a time.
+    const auto* text = reinterpret_cast<const char*>(
+        m_view->SendScintilla(QsciScintilla::SCI_GETCHARACTERPOINTER));
+    if (length > 0)
+        std::memcpy(room.data(), text, length);
+    build->filled.set_value();
 }
 
 void CSidePanel::finish(std::uint64_t generation, const std::shared_ptr<DocumentTrees>& trees) {
     const auto build = std::find_if(m_builds.begin(), m_builds.end(),
-                                    [&](const Build& b) { return b.generation == generation; });
+                                    [&](const auto& b) { return b->generation == generation; });
     const bool aside = build != m_builds.end();
     if (aside) {
         // Its last act was to post this, so the wait is short.
-        build->thread.join();
+        (*build)->thread.join();
         m_builds.erase(build);
     }
     // A newer rebuild has been asked for: its trees are the ones to show.
-    if (generation != m_generation)
+    if (generation != m_generation || !trees)
         return;
     if (!trees->parsed) {
         if (m_view) {

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <thread>
@@ -50,11 +51,19 @@ signals:
     void rebuilt(bool parsed);
 
 private:
+    // A text read aside. Its thread first makes room for the text, then waits until the
+    // panel has put the text there (or broken the promise: the rebuild was superseded, or the
+    // panel goes), reads it and posts the trees.
     struct Build {
-        std::uint64_t generation;
+        std::uint64_t generation = 0;
         std::thread thread;
+        std::promise<void> filled;
     };
 
+    Build* findBuild(std::uint64_t generation);
+    // Puts the view's text into the room a build's thread made for it.
+    void fill(std::uint64_t generation, std::string& room);
+    // Shows the trees of a rebuild (null: the build gave up) unless a newer one was asked for.
     void finish(std::uint64_t generation, const std::shared_ptr<DocumentTrees>& trees);
     void showTrees(const std::shared_ptr<DocumentTrees>& trees);
 
@@ -63,7 +72,7 @@ private:
     QPointer<CView> m_view;
     std::size_t m_buildAsideFrom = kBuildAsideFrom;
     std::uint64_t m_generation = 0;
-    std::vector<Build> m_builds;
+    std::vector<std::unique_ptr<Build>> m_builds;
 };
 
 } // namespace vorn
