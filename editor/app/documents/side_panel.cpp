@@ -45,6 +45,13 @@ CSidePanel::CSidePanel(QWidget* parent)
     addTab(m_tags, QStringLiteral("Tags"));
     addTab(m_resources, QStringLiteral("Resources"));
     setCurrentIndex(0);
+    // Focus given to the panel (Next Pane) goes to the tree of its page, where the keys move
+    // through the items, rather than to the page tabs.
+    setFocusProxy(m_tags);
+    connect(this, &QTabWidget::currentChanged, this, [this](int page) {
+        if (QWidget* tree = widget(page))
+            setFocusProxy(tree);
+    });
     for (CLeftTreeControl* tree : {m_tags, m_resources}) {
         connect(tree, &CLeftTreeControl::refreshRequested, this, &CSidePanel::refreshRequested);
         connect(tree, &CLeftTreeControl::lineSelected, this, [this](int line) {

@@ -103,7 +103,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addWidget(buttons);
-    resize(460, 300);
+    resize(460, 250);
 }
 
 void aboutBox(CommandContext& context) {

@@ -175,6 +175,22 @@ TEST_F(SidePanelTest, RightClickSelectsTheItemAndOffersRefreshTree) {
     menu->close();
 }
 
+TEST_F(SidePanelTest, NextPaneGoesIntoTheTreeOfTheShownPage) {
+    open(write("a.xml", movieText(6, kTags)));
+    frame().activateWindow();
+    active()->view()->setFocus();
+    frame().runCommand(kIdNextPane);
+    EXPECT_EQ(QApplication::focusWidget(), tags());
+    // Down from the top selects the first tag and moves the text to it.
+    QTest::keyClick(tags(), Qt::Key_Down);
+    EXPECT_EQ(active()->view()->caretLine(), 3);
+    frame().runCommand(kIdNextPane);
+    EXPECT_EQ(QApplication::focusWidget(), active()->view());
+    panel()->setCurrentIndex(1);
+    frame().runCommand(kIdNextPane);
+    EXPECT_EQ(QApplication::focusWidget(), resources());
+}
+
 TEST_F(SidePanelTest, RefreshTreeRebuildsAndAFailedRebuildKeepsTheOldTrees) {
     open(write("a.xml", movieText(6, kTags)));
     const std::string before = dump(*tags()->model());
