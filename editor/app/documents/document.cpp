@@ -1,7 +1,6 @@
 #include "documents/document.h"
 
 #include "documents/side_panel.h"
-#include "documents/text_accessibility.h"
 #include "view/view.h"
 
 #include <QFontDatabase>
@@ -33,9 +32,6 @@ XmlDocument::~XmlDocument() {
 CView* XmlDocument::createView(QWidget* parent) {
     if (!m_view) {
         m_view = new CView(m_prompts, parent);
-        // Now that the text widget has registered its own accessible interface, ours comes
-        // before it.
-        useLightTextAccessibility();
         m_view->setTextFont(m_font);
     }
     return m_view;

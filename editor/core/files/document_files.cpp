@@ -154,7 +154,7 @@ DecodedText LoadDocumentText(const std::string& path) {
             swfxml::SwfXmlWriter ctx;
             std::string text;
             {
-                const libswf::SwfMappedFile file(path);
+                const libswf::SwfFileInMemory file(path);
                 if (!swfxml::convertSwfBytesToXml(ctx, file.span(), text))
                     return failure<DecodedText>(path, ctx.failure.describe());
             }

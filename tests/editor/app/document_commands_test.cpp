@@ -162,6 +162,32 @@ TEST_F(FrameTest, SaveRefusesHeadersWithoutVersionWidthOrHeight) {
     }
 }
 
+// The header is read however far into the text the Movie start tag ends, so a document with a
+// long comment or many attributes before the values still saves.
+TEST_F(FrameTest, SaveFindsTheHeaderBehindALongStart) {
+    const std::string comment = "<!-- " + std::string(200, 'c') + " -->\n";
+    const std::string attributes = "<Movie FrameRate=\"12\" IsCompressed=\"false\" " +
+                                   std::string(150, ' ') +
+                                   "SwfVersion=\"6\" Width=\"550\" Height=\"400\">";
+    const std::string rows[] = {
+        comment + "<Movie SwfVersion=\"6\" Width=\"550\" Height=\"400\">",
+        attributes,
+    };
+    for (const std::string& start : rows) {
+        const std::string file = write("long.xml", "previous");
+        frame().runCommand(kIdNew);
+        active()->setPath(file);
+        active()->view()->setDocumentText(start + "<End/></Movie>");
+        typeAtEnd(" ");
+        frame().runCommand(kIdSave);
+        EXPECT_TRUE(takeShown().empty()) << start;
+        EXPECT_FALSE(active()->isModified()) << start;
+        EXPECT_NE(readFile(file).find("SwfVersion=\"6\" Width=\"550\" Height=\"400\""),
+                  std::string::npos)
+            << start;
+    }
+}
+
 TEST_F(FrameTest, SaveOfANewDocumentGoesThroughSaveAs) {
     frame().runCommand(kIdNew);
     typeAtEnd(" ");
