@@ -7,6 +7,7 @@
 #include "files/document_files.h"
 #include "files/problems.h"
 #include "libswf/utils.h"
+#include "tools/about_dialog.h"
 #include "tools/tools.h"
 #include "view/prompts.h"
 #include "view/view.h"
@@ -15,6 +16,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QIcon>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -81,6 +83,7 @@ CBase64Encoder::CBase64Encoder(IPrompts& prompts, QWidget* parent)
     : QDialog(parent), m_prompts(prompts), m_menu(new QMenuBar(this)),
       m_field(new QPlainTextEdit(this)) {
     setWindowTitle(QStringLiteral("Base64 Encoder"));
+    setWindowIcon(QIcon(vornPicture(64)));
     QMenu* file = m_menu->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("&Open..."), this, &CBase64Encoder::openFile);
     file->addAction(QStringLiteral("&Save As..."), this, &CBase64Encoder::saveAs);
