@@ -71,7 +71,7 @@ bool saveDecoded(IPrompts& prompts, QWidget* owner, const std::vector<std::uint8
         WaitCursor wait;
         libswf::SwfUtils::WriteWholeFile(path, bytes.size(), bytes.data());
     } catch (const std::exception& e) {
-        showBox(prompts, owner, saveFailure(e.what()));
+        showBox(prompts, owner, saveFailure(path + ": " + e.what()));
         return false;
     }
     return true;

@@ -124,10 +124,18 @@ TEST_F(ToolsTest, TheEncoderSavesItsTextDecoded) {
     prompts.answers.push_back(IPrompts::Answer::Yes);
     encoder.saveAs();
     EXPECT_EQ(readFile(path("out.bin")), "\x05");
+    // A file that cannot be written says so, and why.
+    answerFile(path("no/such/folder/out.bin"));
+    encoder.saveAs();
     const std::vector<Shown> shown = takeShown();
-    ASSERT_EQ(shown.size(), 5u);
+    ASSERT_EQ(shown.size(), 7u);
     EXPECT_EQ(shown[2], question(path("out.bin") + " already exists.\nDo you want to replace it?",
                                  "Save As"));
+    EXPECT_EQ(shown[6].caption, "Message");
+    EXPECT_TRUE(shown[6].text.startsWith("Unable to save this file.\n"))
+        << shown[6].text.toStdString();
+    EXPECT_TRUE(shown[6].text.contains(QString::fromStdString(path("no/such/folder/out.bin"))))
+        << shown[6].text.toStdString();
 }
 
 TEST_F(ToolsTest, SaveBase64AsBinaryWritesTheSelectionDecoded) {
