@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <system_error>
 #ifdef __GLIBC__
@@ -21,18 +22,20 @@ namespace vorn {
 
 namespace {
 
-// Trees that say why there are none: memory ran out.
-std::shared_ptr<DocumentTrees> memoryFailure() {
+// Trees that say why there are none.
+std::shared_ptr<DocumentTrees> failure(const std::exception& reason) {
     auto trees = std::make_shared<DocumentTrees>();
-    trees->error.description = "not enough memory to build the trees";
+    trees->error.description = dynamic_cast<const std::bad_alloc*>(&reason)
+                                   ? "not enough memory to build the trees"
+                                   : reason.what();
     return trees;
 }
 
 std::shared_ptr<DocumentTrees> buildTrees(std::string_view text) {
     try {
         return std::make_shared<DocumentTrees>(buildDocumentTrees(text));
-    } catch (const std::bad_alloc&) {
-        return memoryFailure();
+    } catch (const std::exception& e) {
+        return failure(e);
     }
 }
 
@@ -98,8 +101,8 @@ void CSidePanel::rebuild(CView& view) {
                         trees = buildTrees(text);
                     } catch (const std::future_error&) {
                         // Superseded, or the panel is going: nothing to show.
-                    } catch (const std::bad_alloc&) {
-                        trees = memoryFailure();
+                    } catch (const std::exception& e) {
+                        trees = failure(e);
                     }
                     post([self, generation, trees] {
                         if (self)
@@ -133,7 +136,13 @@ void CSidePanel::fill(std::uint64_t generation, std::string& room) {
     // The text may have changed since the room was made.
     const auto length =
         static_cast<std::size_t>(m_view->SendScintilla(QsciScintilla::SCI_GETLENGTH));
-    room.resize(length);
+    try {
+        room.resize(length);
+    } catch (const std::bad_alloc&) {
+        // The thread gives up; the trees shown stay.
+        build->filled = std::promise<void>();
+        return;
+    }
     // The text in one piece, where the view keeps it: copied from there at memory speed,
     // many times faster than the view's own copy, which goes a character at a time.
     const auto* text = reinterpret_cast<const char*>(
