@@ -1,6 +1,5 @@
-// The hooks of the program as it ships today. The player, the side panel's trees and the
-// tools fill their slots here as they arrive; until then Play and "/p" report that no player
-// is installed, and the entries without a slot are greyed.
+// The hooks of the program as it ships today. The player fills its slots here as it arrives;
+// until then Play and "/p" report that no player is installed, and Show Color is greyed.
 #include "commands/command_context.h"
 
 #include "commands/busy_work.h"
@@ -9,6 +8,11 @@
 #include "documents/document_rules.h"
 #include "files/problems.h"
 #include "resources/menu_table.h"
+#include "tools/about_dialog.h"
+#include "tools/base64_tools.h"
+#include "tools/color_tools.h"
+#include "tree/tabs_control.h"
+#include "tree/view_tags.h"
 #include "view/prompts.h"
 #include "view/view.h"
 
@@ -35,22 +39,18 @@ void playFileWithoutPlayer(CommandContext& context, const std::string&) {
     showBox(context.prompts, nullptr, problemReport(kProblemNoPlayer));
 }
 
-void aboutVorn(CommandContext& context) {
-    context.prompts.information(
-        context.frame,
-        QStringLiteral("Vorn %1\nAn editor of Flash movies as XML text.")
-            .arg(QString::fromUtf8(programVersion().data(),
-                                   static_cast<qsizetype>(programVersion().size()))),
-        QStringLiteral("About Vorn"));
-}
-
 } // namespace
 
 CommandHooks defaultCommandHooks() {
     CommandHooks hooks;
     hooks.play = playWithoutPlayer;
     hooks.playAfterStart = playFileWithoutPlayer;
-    hooks.about = aboutVorn;
+    hooks.viewTags = viewTags;
+    hooks.windowsList = tabsControl;
+    hooks.base64Encoder = base64Encoder;
+    hooks.saveBase64AsBinary = saveBase64AsBinary;
+    hooks.insertColorAsHex = insertColorAsHex;
+    hooks.about = aboutBox;
     return hooks;
 }
 

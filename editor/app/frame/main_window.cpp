@@ -114,7 +114,13 @@ CNewMainWindow::CNewMainWindow(IPrompts& prompts, RecentStorage& recentStorage, 
     buildMenus();
 
     connect(m_owner, &TabViewDocumentsOwner::documentCreated, this,
-            [this](CExtendedXmlDocument* document) { watchView(document->view()); });
+            [this](CExtendedXmlDocument* document) {
+                watchView(document->view());
+                // "Refresh Tree" on the document's side panel.
+                if (CSidePanel* panel = document->sidePanel())
+                    connect(panel, &CSidePanel::refreshRequested, this,
+                            [this, document] { execute<RebuildExtendedInfoCommand>(*document); });
+            });
     connect(m_owner, &TabViewDocumentsOwner::activated, this, &CNewMainWindow::activated);
     connect(m_owner, &TabViewDocumentsOwner::modifiedChanged, this, [this] { refresh(); });
     connect(m_owner, &TabViewDocumentsOwner::tabContextMenuRequested, this,

@@ -243,10 +243,9 @@ TEST_F(FrameTest, HelpOpensTheProjectsPages) {
               (std::vector<std::string>{"https://vorn.halvenor.org/updates?p=linux&v=" +
                                             std::string(programVersion()),
                                         "https://vorn.halvenor.org/"}));
+    prompts.dialogs.push_back([](QDialog& dialog) { dialog.accept(); });
     frame().runCommand(kIdAbout);
-    const std::vector<Shown> shown = takeShown();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].caption, "About Vorn");
+    EXPECT_EQ(takeShown(), std::vector<Shown>{dialog("About")});
 }
 
 TEST_F(FrameTest, PlayChecksTheDocumentAndSaysThatNoPlayerIsThere) {
