@@ -96,12 +96,13 @@ void CView::setDocumentText(std::string_view bytes) {
 }
 
 std::string CView::documentText() const {
-    const long length = sci(SCI_GETLENGTH);
-    std::string bytes(static_cast<std::size_t>(length) + 1, '\0');
-    SendScintilla(SCI_GETTEXT, static_cast<unsigned long>(length + 1),
-                  static_cast<void*>(bytes.data()));
-    bytes.resize(static_cast<std::size_t>(length));
-    return bytes;
+    // Copied in one piece from where the view keeps the text: the view's own copy goes a
+    // character at a time, which costs a save or a check of a large movie a noticeable pause.
+    const auto length = static_cast<std::size_t>(sci(SCI_GETLENGTH));
+    if (length == 0)
+        return {};
+    const auto* text = reinterpret_cast<const char*>(SendScintilla(SCI_GETCHARACTERPOINTER));
+    return std::string(text, length);
 }
 
 std::string CView::textRange(long begin, long end) const {
