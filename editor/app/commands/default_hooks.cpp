@@ -5,6 +5,7 @@
 #include "commands/busy_work.h"
 #include "documents/document.h"
 #include "documents/document_boxes.h"
+#include "documents/document_commands.h"
 #include "documents/document_rules.h"
 #include "files/problems.h"
 #include "resources/menu_table.h"
@@ -22,17 +23,8 @@ namespace {
 
 // Play: the document must be one that could be played, then the player is looked for.
 void playWithoutPlayer(CommandContext& context, IDocument& document) {
-    CView* view = document.view();
-    const PreparedSave prepared = context.busy.run<PreparedSave>(
-        QStringLiteral("Checking the XML..."),
-        [text = view->documentText()]() mutable { return prepareSave(std::move(text)); });
-    if (!prepared.ok) {
-        if (prepared.row > 0)
-            view->scrollToLine(static_cast<int>(prepared.row));
-        showBox(context.prompts, view, prepared.box);
-        return;
-    }
-    showBox(context.prompts, context.frame, problemReport(kProblemNoPlayer));
+    if (prepareDocument(context, document).ok)
+        showBox(context.prompts, context.frame, problemReport(kProblemNoPlayer));
 }
 
 void playFileWithoutPlayer(CommandContext& context, const std::string&) {

@@ -50,22 +50,6 @@ QString startFolder(CommandContext& context) {
     return {};
 }
 
-// The checks of a save or play before any dialog; on failure the caret is on the line at
-// fault, when there is one, and the box has been shown.
-PreparedSave prepareDocument(CommandContext& context, IDocument& document) {
-    CView* view = document.view();
-    // Parsing a large movie's text takes a while: it runs aside like the save itself.
-    PreparedSave prepared = context.busy.run<PreparedSave>(
-        QStringLiteral("Checking the XML..."),
-        [text = view->documentText()]() mutable { return prepareSave(std::move(text)); });
-    if (!prepared.ok) {
-        if (prepared.row > 0)
-            view->scrollToLine(static_cast<int>(prepared.row));
-        showBox(context.prompts, view, prepared.box);
-    }
-    return prepared;
-}
-
 // Writes the document's bytes; `adopt` makes the file written the document's own.
 bool writeDocument(CommandContext& context, IDocument& document, SaveKind kind,
                    const std::string& path, const std::string& bytes, bool adopt) {
@@ -93,6 +77,20 @@ bool writeDocument(CommandContext& context, IDocument& document, SaveKind kind,
 }
 
 } // namespace
+
+PreparedSave prepareDocument(CommandContext& context, IDocument& document) {
+    CView* view = document.view();
+    // Parsing a large movie's text takes a while: it runs aside like the save itself.
+    PreparedSave prepared = context.busy.run<PreparedSave>(
+        QStringLiteral("Checking the XML..."),
+        [text = view->documentText()]() mutable { return prepareSave(std::move(text)); });
+    if (!prepared.ok) {
+        if (prepared.row > 0)
+            view->scrollToLine(static_cast<int>(prepared.row));
+        showBox(context.prompts, view, prepared.box);
+    }
+    return prepared;
+}
 
 std::string absoluteDocumentPath(const std::string& path) {
     if (path.empty())

@@ -3,6 +3,8 @@
 // functions show what it decided and carry it out on the tabs.
 #pragma once
 
+#include "documents/document_rules.h"
+
 #include <string>
 
 namespace vorn {
@@ -52,6 +54,11 @@ bool closeAllDocuments(CommandContext& context);
 // Close All But This: the active document moves to the first tab and the others close from
 // the second on, stopping at the first one that stays.
 bool closeAllButActive(CommandContext& context);
+
+// The checks of a save, a play or a listing before any dialog, run aside for a large
+// movie: on failure the caret is on the line at fault, when there is one, and the box has
+// been shown.
+PreparedSave prepareDocument(CommandContext& context, IDocument& document);
 
 // An absolute path for a path given relative to the current folder.
 std::string absoluteDocumentPath(const std::string& path);

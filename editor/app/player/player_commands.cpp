@@ -4,6 +4,7 @@
 #include "commands/command_context.h"
 #include "documents/document.h"
 #include "documents/document_boxes.h"
+#include "documents/document_commands.h"
 #include "documents/document_rules.h"
 #include "files/document_files.h"
 #include "files/movie_header.h"
@@ -60,16 +61,9 @@ void GoToFlashPlayerSiteCommand(IPrompts& prompts, QWidget* owner) {
 }
 
 void PlayDocument(CommandContext& context, IDocument& document) {
-    CView* view = document.view();
-    PreparedSave prepared = context.busy.run<PreparedSave>(
-        QStringLiteral("Checking the XML..."),
-        [text = view->documentText()]() mutable { return prepareSave(std::move(text)); });
-    if (!prepared.ok) {
-        if (prepared.row > 0)
-            view->scrollToLine(static_cast<int>(prepared.row));
-        showBox(context.prompts, view, prepared.box);
+    PreparedSave prepared = prepareDocument(context, document);
+    if (!prepared.ok)
         return;
-    }
     playChecked(context, context.frame, std::move(prepared.bytes), folderOf(document.path()));
 }
 
