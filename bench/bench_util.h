@@ -88,10 +88,10 @@ inline MovieHeader readHeader(const libswf::SwfBuffer& file, const std::string& 
     return readHeader(file.span(), path);
 }
 
-inline libswf::SwfBuffer uncompressedBody(const libswf::SwfBuffer& file,
+inline libswf::SwfBuffer uncompressedBody(std::span<const std::uint8_t> file,
                                           const MovieHeader& header) {
     libswf::SwfBuffer body(header.movieBytes - 8);
-    const std::span<const std::uint8_t> packed = file.span().subspan(8);
+    const std::span<const std::uint8_t> packed = file.subspan(8);
     const std::span<std::uint8_t> out(body.data(), body.size());
     if (header.signature == 'F')
         std::memcpy(body.data(), packed.data(), body.size());
@@ -100,6 +100,11 @@ inline libswf::SwfBuffer uncompressedBody(const libswf::SwfBuffer& file,
     else
         libswf::swfLzmaInflate(packed, out);
     return body;
+}
+
+inline libswf::SwfBuffer uncompressedBody(const libswf::SwfBuffer& file,
+                                          const MovieHeader& header) {
+    return uncompressedBody(file.span(), header);
 }
 
 inline bool sameBytes(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {

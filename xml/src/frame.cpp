@@ -7,6 +7,7 @@
 #include "libswf/utils.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <stdexcept>
 #include <typeinfo>
@@ -22,6 +23,30 @@ class XmlReadError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Adds the time of its scope to a slot of a benchmark's times; does nothing without a slot.
+class TimedScope {
+public:
+    explicit TimedScope(double* slot) : m_slot(slot) {
+        if (m_slot)
+            m_start = std::chrono::steady_clock::now();
+    }
+    ~TimedScope() {
+        if (m_slot)
+            *m_slot +=
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+    }
+    TimedScope(const TimedScope&) = delete;
+    TimedScope& operator=(const TimedScope&) = delete;
+
+private:
+    double* m_slot;
+    std::chrono::steady_clock::time_point m_start;
+};
+
+double* tagSlot(SwfXmlTimes* times, std::uint16_t code) {
+    return times && code < 1024 ? &times->byTag[code] : nullptr;
+}
 
 constexpr unsigned kMaxNesting = 32;
 thread_local unsigned t_nesting = 0;
@@ -309,9 +334,12 @@ void printTags(SwfXmlWriter& ctx, TextWriter& writer, const std::string& text) {
     writer.expect(start + static_cast<std::size_t>(total * 2) + 4096);
     for (auto& tag : ctx.movie.tags.list) {
         done += bytesOf(*tag);
-        writeTag(ctx, *tag);
-        tag.reset();
-        printLast();
+        {
+            const TimedScope timed(tagSlot(ctx.times, tag->code()));
+            writeTag(ctx, *tag);
+            tag.reset();
+            printLast();
+        }
         if (done * 16 >= total) {
             const double whole = static_cast<double>(text.size() - start) * total / done;
             writer.expect(start + static_cast<std::size_t>(whole * 1.25) + 4096);
@@ -333,7 +361,10 @@ bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, 
     try {
         ctx.keepRaw = keepRawTable();
         ctx.movie.keepRaw = ctx.keepRaw;
-        ctx.movie.read(swf);
+        {
+            const TimedScope timed(ctx.times ? &ctx.times->readMovie : nullptr);
+            ctx.movie.read(swf);
+        }
         SwfMovie& movie = ctx.movie;
         if (!ctx.root)
             ctx.root = ctx.document.append_child("Movie");
@@ -400,6 +431,8 @@ void readTags(SwfXmlReader& ctx, const pugi::xml_node& parent, SwfTags& target, 
             continue;
         ctx.current = child;
         const auto found = ctx.tagNames.find(child.name());
+        const TimedScope timed(
+            nested || found == ctx.tagNames.end() ? nullptr : tagSlot(ctx.times, found->second));
         std::unique_ptr<SwfTag> tag;
         if (found == ctx.tagNames.end()) {
             if (!nested)
@@ -582,6 +615,7 @@ bool readInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool
                 return false;
             // The parser's copy of each piece is freed with it, so that the memory goes on
             // to the tags of the next pieces.
+            const TimedScope timed(ctx.times ? &ctx.times->parse : nullptr);
             if (piece.load_buffer(part.data(), part.size(), kPieceFlags, pugi::encoding_utf8))
                 break;
             if (cut == bodyEnd)
@@ -602,6 +636,7 @@ bool readInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool
     if (!anyChild)
         return false;
     piece.reset();
+    const TimedScope timed(ctx.times ? &ctx.times->writeMovie : nullptr);
     swf = ctx.movie->write();
     ctx.movie.reset();
     return true;

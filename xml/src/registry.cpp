@@ -9,14 +9,31 @@ namespace swfxml {
 
 namespace {
 
-const std::array<const SwfXmlTagCodec*, 1024>& codecsByCode() {
-    static const std::array<const SwfXmlTagCodec*, 1024> table = [] {
-        std::array<const SwfXmlTagCodec*, 1024> t{};
-        for (auto family : {frameCodecs(), controlCodecs(), actionCodecs(), shapeCodecs(),
-                            morphCodecs(), bitmapCodecs(), soundCodecs(), textCodecs(),
-                            buttonCodecs(), fontCodecs(), displayCodecs()})
-            for (const SwfXmlTagCodec& codec : family)
-                t[codec.code] = &codec;
+struct Family {
+    const char* name;
+    std::span<const SwfXmlTagCodec> (*codecs)();
+};
+
+constexpr Family kFamilies[] = {
+    {"frame", &frameCodecs},  {"control", &controlCodecs}, {"actions", &actionCodecs},
+    {"shapes", &shapeCodecs}, {"morph", &morphCodecs},     {"bitmaps", &bitmapCodecs},
+    {"sound", &soundCodecs},  {"text", &textCodecs},       {"buttons", &buttonCodecs},
+    {"fonts", &fontCodecs},   {"display", &displayCodecs},
+};
+
+struct ByCode {
+    std::array<const SwfXmlTagCodec*, 1024> codec{};
+    std::array<const char*, 1024> family{};
+};
+
+const ByCode& byCode() {
+    static const ByCode table = [] {
+        ByCode t;
+        for (const Family& family : kFamilies)
+            for (const SwfXmlTagCodec& codec : family.codecs()) {
+                t.codec[codec.code] = &codec;
+                t.family[codec.code] = family.name;
+            }
         return t;
     }();
     return table;
@@ -25,7 +42,12 @@ const std::array<const SwfXmlTagCodec*, 1024>& codecsByCode() {
 } // namespace
 
 const SwfXmlTagCodec* findXmlCodec(std::uint16_t code) {
-    return code < 1024 ? codecsByCode()[code] : nullptr;
+    return code < 1024 ? byCode().codec[code] : nullptr;
+}
+
+const char* swfXmlFamilyName(std::uint16_t code) {
+    const char* name = code < 1024 ? byCode().family[code] : nullptr;
+    return name ? name : "raw";
 }
 
 } // namespace swfxml

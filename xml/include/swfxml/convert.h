@@ -28,6 +28,20 @@ struct SwfXmlFailure {
     void locate(std::string_view text, std::ptrdiff_t offset);
 };
 
+// Where a conversion's time went, for the benchmarks: a context that points at one adds to it.
+struct SwfXmlTimes {
+    // Seconds per top-level tag code, a sprite with its tags: SWF to XML prints the tag's
+    // element, XML to SWF builds the tag from its element.
+    std::array<double, 1024> byTag{};
+    double readMovie = 0;  // SWF to XML: the movie read into the model (inflating included)
+    double parse = 0;      // XML to SWF: parsing the text
+    double writeMovie = 0; // XML to SWF: the model written as a movie (compressing included)
+};
+
+// The family module a tag code's element belongs to ("shapes", "actions", ...), or "raw" for
+// codes without one.
+const char* swfXmlFamilyName(std::uint16_t code);
+
 // The SWF to XML context. Built with declared true, the document receives the declaration
 // and the root at once (template snippets use that); the conversion builds it with false and
 // links both once the SWF version is known.
@@ -41,6 +55,7 @@ public:
     pugi::xml_node root;
     bool declared;
     SwfXmlFailure failure;
+    SwfXmlTimes* times = nullptr;
 };
 
 // Case-insensitive ordering for the name tables.
@@ -66,6 +81,7 @@ public:
     std::vector<std::pair<const libswf::SwfTag*, std::ptrdiff_t>> tagOffsets;
     // The pieces the last conversion read the document in; 0 when it read it whole.
     std::size_t pieces = 0;
+    SwfXmlTimes* times = nullptr;
 };
 
 inline constexpr std::uint16_t kUnknownElementCode = 300;
