@@ -26,12 +26,10 @@ constexpr const char* kUnknownActionName = "UnknownAction";
 // small buffer, and then compared as bytes. Longer names than the buffer match nothing.
 class LowerName {
 public:
-    explicit LowerName(const char* name) {
-        for (; name[m_size]; ++m_size) {
-            if (m_size == sizeof m_buffer) {
-                m_size = 0;
-                return;
-            }
+    explicit LowerName(std::string_view name) {
+        if (name.size() > sizeof m_buffer)
+            return;
+        for (; m_size < name.size(); ++m_size) {
             const char c = name[m_size];
             m_buffer[m_size] = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
         }
@@ -44,23 +42,23 @@ private:
 };
 
 template <class T>
-T firstNumber(const pugi::xml_node& element) {
-    const pugi::xml_attribute a = element.first_attribute();
-    return a ? parseNumber<T>(a.value()) : T{};
+T firstNumber(const SwfXmlIn& element) {
+    const SwfXmlAttribute* a = element.firstAttribute();
+    return a ? parseNumber<T>(a->value) : T{};
 }
 
 // The first attribute's bytes, or an empty string when the element has none.
-void readFirstString(const pugi::xml_node& element, SwfString& target) {
-    const pugi::xml_attribute a = element.first_attribute();
-    target.text = a ? a.value() : "";
+void readFirstString(const SwfXmlIn& element, SwfString& target) {
+    const SwfXmlAttribute* a = element.firstAttribute();
+    target.text = a ? a->value : std::string_view();
 }
 
-void setDouble(pugi::xml_node& node, const char* name, double value) {
+void setDouble(SwfXmlOut& node, const char* name, double value) {
     char buffer[40];
     const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer - 1, value, std::chars_format::general, 17);
-    *result.ptr = 0;
-    node.append_attribute(name).set_value(buffer);
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+    node.plainAttribute(name,
+                        std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
 }
 
 // ---- push values ------------------------------------------------------------------------
@@ -70,14 +68,14 @@ constexpr const char* kValueNames[] = {"String",  "Float",  "Null",    "Undefine
 
 } // namespace
 
-void writeValue(pugi::xml_node& push, const SwfValue& value) {
+void writeValue(SwfXmlOut& push, const SwfValue& value) {
     const std::uint8_t type = value.type();
     // A plain value stands for null and undefined only.
     if (value.isPlain() || type > SwfValue::Constant16) {
-        push.append_child(type == SwfValue::Undefined ? "Undefined" : "Null");
+        push.child(type == SwfValue::Undefined ? "Undefined" : "Null");
         return;
     }
-    pugi::xml_node element = push.append_child(kValueNames[type]);
+    SwfXmlOut element = push.child(kValueNames[type]);
     switch (type) {
     case SwfValue::String:
         setString(element, "Name", static_cast<const SwfValueString&>(value).text);
@@ -116,7 +114,7 @@ constexpr std::string_view kLowerValueNames[] = {"string",    "float",     "null
                                                  "register",  "boolean",   "double", "integer",
                                                  "constant8", "constant16"};
 
-std::unique_ptr<SwfValue> readValue(const pugi::xml_node& element) {
+std::unique_ptr<SwfValue> readValue(const SwfXmlIn& element) {
     const LowerName name(element.name());
     int type = -1;
     for (int i = 0; i < 10; ++i)
@@ -193,20 +191,20 @@ constexpr struct {
 // Send methods by their value in bits 6 and 7; method 3 has no name.
 constexpr const char* kSendMethods[] = {"None", "GET", "POST", ""};
 
-void writeBody(pugi::xml_node& action, const char* name, const SwfActions& body, int level) {
-    pugi::xml_node list = action.append_child(name);
+void writeBody(SwfXmlOut& action, const char* name, const SwfActions& body, int level) {
+    SwfXmlOut list = action.child(name);
     writeActions(list, body, level + 2);
 }
 
-void writeUnknownAction(pugi::xml_node& list, std::uint8_t code,
-                        std::span<const std::uint8_t> payload, int level) {
-    pugi::xml_node element = list.append_child(kUnknownActionName);
+void writeUnknownAction(SwfXmlOut& list, std::uint8_t code, std::span<const std::uint8_t> payload,
+                        int level) {
+    SwfXmlOut element = list.child(kUnknownActionName);
     setNumber(element, "Type", code);
     if (!payload.empty())
         appendBase64(element, "Data", payload, level + 2);
 }
 
-void writeFields(pugi::xml_node& element, const SwfAction& action, int level) {
+void writeFields(SwfXmlOut& element, const SwfAction& action, int level) {
     switch (action.code()) {
     case 0x81:
         setNumber(element, "Frame", static_cast<const SwfActionGotoFrame&>(action).frame);
@@ -222,7 +220,7 @@ void writeFields(pugi::xml_node& element, const SwfAction& action, int level) {
         break;
     case 0x88:
         for (const auto& constant : static_cast<const SwfActionConstantPool&>(action).constants) {
-            pugi::xml_node child = element.append_child("Constant");
+            SwfXmlOut child = element.child("Constant");
             setString(child, "Name", *constant);
         }
         break;
@@ -246,12 +244,12 @@ void writeFields(pugi::xml_node& element, const SwfAction& action, int level) {
         const auto& function = static_cast<const SwfActionDefineFunction2&>(action);
         setString(element, "Name", function.name);
         setNumber(element, "RegisterCount", function.registerCount);
-        pugi::xml_node bits = element.append_child("BitsField");
+        SwfXmlOut bits = element.child("BitsField");
         for (const auto& flag : kFunction2Flags)
             setBool(bits, flag.name, (function.flags & flag.bit) != 0);
-        pugi::xml_node parameters = element.append_child("RegisterParams");
+        SwfXmlOut parameters = element.child("RegisterParams");
         for (const SwfRegisterParam& parameter : function.parameters) {
-            pugi::xml_node child = parameters.append_child("RegisterParam");
+            SwfXmlOut child = parameters.child("RegisterParam");
             setNumber(child, "Register", parameter.registerNumber);
             setString(child, "Name", parameter.name);
         }
@@ -287,16 +285,15 @@ void writeFields(pugi::xml_node& element, const SwfAction& action, int level) {
         const std::uint8_t flags = static_cast<const SwfActionGetURL2&>(action).flags;
         setBool(element, "LoadVariables", (flags & SwfActionGetURL2::LoadVariables) != 0);
         setBool(element, "LoadTarget", (flags & SwfActionGetURL2::LoadTarget) != 0);
-        element.append_attribute("SendVarsMethod")
-            .set_value(kSendMethods[flags >> SwfActionGetURL2::MethodShift]);
+        element.attribute("SendVarsMethod", kSendMethods[flags >> SwfActionGetURL2::MethodShift]);
         break;
     }
     case 0x9B: {
         const auto& function = static_cast<const SwfActionDefineFunction&>(action);
         setString(element, "Name", function.name);
-        pugi::xml_node parameters = element.append_child("Params");
+        SwfXmlOut parameters = element.child("Params");
         for (const auto& parameter : function.parameters) {
-            pugi::xml_node child = parameters.append_child("Param");
+            SwfXmlOut child = parameters.child("Param");
             setString(child, "Value", *parameter);
         }
         writeBody(element, "Actions", function.body, level);
@@ -316,81 +313,75 @@ void writeFields(pugi::xml_node& element, const SwfAction& action, int level) {
 
 // ---- reading ----------------------------------------------------------------------------
 
-using ActionReader = SwfActionPtr (*)(const pugi::xml_node& element, std::uint8_t code,
-                                      unsigned depth);
+using ActionReader = SwfActionPtr (*)(const SwfXmlIn& element, std::uint8_t code, unsigned depth);
 
-void readBody(const pugi::xml_node& list, SwfActions& target, unsigned depth);
+void readBody(const SwfXmlIn& list, SwfActions& target, unsigned depth);
 
-SwfActionPtr readPlain(const pugi::xml_node&, std::uint8_t code, unsigned) {
+SwfActionPtr readPlain(const SwfXmlIn&, std::uint8_t code, unsigned) {
     return std::make_unique<SwfAction>(code);
 }
 
-SwfActionPtr readGotoFrame(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readGotoFrame(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionGotoFrame>();
     action->frame = firstNumber<std::uint16_t>(element);
     return action;
 }
 
-SwfActionPtr readGetURL(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readGetURL(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionGetURL>();
     readString(element, "URL", action->url);
     readString(element, "Target", action->target);
     return action;
 }
 
-SwfActionPtr readStoreRegister(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readStoreRegister(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionStoreRegister>();
     readNumber(element, "Number", action->number);
     return action;
 }
 
-SwfActionPtr readConstantPool(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readConstantPool(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionConstantPool>();
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-        if (child.type() == pugi::node_element && child.first_attribute())
-            action->constants.push_back(
-                std::make_unique<SwfString>(child.first_attribute().value()));
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild())
+        if (const SwfXmlAttribute* first = child.firstAttribute())
+            action->constants.push_back(std::make_unique<SwfString>(std::string(first->value)));
     return action;
 }
 
-SwfActionPtr readWaitForFrame(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readWaitForFrame(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionWaitForFrame>();
     readNumber(element, "Frame", action->frame);
     readNumber(element, "SkipCount", action->skipCount);
     return action;
 }
 
-SwfActionPtr readSetTarget(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readSetTarget(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionSetTarget>();
     readFirstString(element, action->target);
     return action;
 }
 
-SwfActionPtr readGoToLabel(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readGoToLabel(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionGoToLabel>();
     readFirstString(element, action->label);
     return action;
 }
 
-SwfActionPtr readWaitForFrame2(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readWaitForFrame2(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionWaitForFrame2>();
     action->skipCount = firstNumber<std::uint8_t>(element);
     return action;
 }
 
-SwfActionPtr readDefineFunction2(const pugi::xml_node& element, std::uint8_t, unsigned depth) {
+SwfActionPtr readDefineFunction2(const SwfXmlIn& element, std::uint8_t, unsigned depth) {
     auto action = std::make_unique<SwfActionDefineFunction2>();
     readString(element, "Name", action->name);
     readNumber(element, "RegisterCount", action->registerCount);
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
         if (namesEqual(child.name(), "Actions")) {
             readBody(child, action->body, depth);
         } else if (namesEqual(child.name(), "RegisterParams")) {
-            for (pugi::xml_node p = child.first_child(); p; p = p.next_sibling()) {
-                if (p.type() != pugi::node_element)
-                    continue;
+            for (SwfXmlIn p = child.nextChild(); p; p = child.nextChild()) {
                 SwfRegisterParam& parameter = action->parameters.emplace_back();
                 readNumber(p, "Register", parameter.registerNumber);
                 readString(p, "Name", parameter.name);
@@ -407,23 +398,21 @@ SwfActionPtr readDefineFunction2(const pugi::xml_node& element, std::uint8_t, un
     return action;
 }
 
-SwfActionPtr readTry(const pugi::xml_node& element, std::uint8_t, unsigned depth) {
+SwfActionPtr readTry(const SwfXmlIn& element, std::uint8_t, unsigned depth) {
     auto action = std::make_unique<SwfActionTry>();
     // When both forms of the catch are given, the later attribute decides.
-    for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
-        if (namesEqual(a.name(), "VarName")) {
-            action->catchName.text = a.value();
+    for (const SwfXmlAttribute& a : element.attributes()) {
+        if (namesEqual(a.name, "VarName")) {
+            action->catchName.text = a.value;
             action->catchInRegister = false;
-        } else if (namesEqual(a.name(), "CatchInRegister")) {
-            action->catchRegister = parseNumber<std::uint8_t>(a.value());
+        } else if (namesEqual(a.name, "CatchInRegister")) {
+            action->catchRegister = parseNumber<std::uint8_t>(a.value);
             action->catchInRegister = true;
         }
     }
     if (action->catchInRegister)
         action->flags |= SwfActionTry::CatchInRegisterFlag;
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
         if (namesEqual(child.name(), "TryActions")) {
             readBody(child, action->tryBody, depth);
         } else if (namesEqual(child.name(), "CatchActions")) {
@@ -437,23 +426,22 @@ SwfActionPtr readTry(const pugi::xml_node& element, std::uint8_t, unsigned depth
     return action;
 }
 
-SwfActionPtr readWith(const pugi::xml_node& element, std::uint8_t, unsigned depth) {
+SwfActionPtr readWith(const SwfXmlIn& element, std::uint8_t, unsigned depth) {
     auto action = std::make_unique<SwfActionWith>();
-    if (const pugi::xml_node list = firstElement(element))
+    if (const SwfXmlIn list = element.nextChild())
         readBody(list, action->body, depth);
     return action;
 }
 
-SwfActionPtr readPush(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readPush(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionPush>();
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
-        if (child.type() == pugi::node_element)
-            if (auto value = readValue(child))
-                action->values.push_back(std::move(value));
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild())
+        if (auto value = readValue(child))
+            action->values.push_back(std::move(value));
     return action;
 }
 
-SwfActionPtr readBranch(const pugi::xml_node& element, std::uint8_t code, unsigned) {
+SwfActionPtr readBranch(const SwfXmlIn& element, std::uint8_t code, unsigned) {
     std::unique_ptr<SwfActionBranch> action;
     if (code == 0x99)
         action = std::make_unique<SwfActionJump>();
@@ -463,7 +451,7 @@ SwfActionPtr readBranch(const pugi::xml_node& element, std::uint8_t code, unsign
     return action;
 }
 
-SwfActionPtr readGetURL2(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readGetURL2(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionGetURL2>();
     bool on = false;
     if (readBool(element, "LoadVariables", on) && on)
@@ -472,9 +460,9 @@ SwfActionPtr readGetURL2(const pugi::xml_node& element, std::uint8_t, unsigned) 
     if (readBool(element, "LoadTarget", on) && on)
         action->flags |= SwfActionGetURL2::LoadTarget;
     // The empty value is what the writer shows for method 3, so it reads back as 3.
-    if (const pugi::xml_attribute method = findAttribute(element, "SendVarsMethod")) {
+    if (const SwfXmlAttribute* method = findAttribute(element, "SendVarsMethod")) {
         for (unsigned i = 0; i < 4; ++i)
-            if (namesEqual(method.value(), kSendMethods[i]))
+            if (namesEqual(method->value, kSendMethods[i]))
                 action->flags =
                     static_cast<std::uint8_t>((action->flags & ~SwfActionGetURL2::MethodMask) |
                                               i << SwfActionGetURL2::MethodShift);
@@ -482,17 +470,15 @@ SwfActionPtr readGetURL2(const pugi::xml_node& element, std::uint8_t, unsigned) 
     return action;
 }
 
-SwfActionPtr readDefineFunction(const pugi::xml_node& element, std::uint8_t, unsigned depth) {
+SwfActionPtr readDefineFunction(const SwfXmlIn& element, std::uint8_t, unsigned depth) {
     auto action = std::make_unique<SwfActionDefineFunction>();
     readString(element, "Name", action->name);
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
         if (namesEqual(child.name(), "Params")) {
-            for (pugi::xml_node p = child.first_child(); p; p = p.next_sibling())
-                if (p.type() == pugi::node_element && p.first_attribute())
+            for (SwfXmlIn p = child.nextChild(); p; p = child.nextChild())
+                if (const SwfXmlAttribute* first = p.firstAttribute())
                     action->parameters.push_back(
-                        std::make_unique<SwfString>(p.first_attribute().value()));
+                        std::make_unique<SwfString>(std::string(first->value)));
         } else if (namesEqual(child.name(), "Actions")) {
             readBody(child, action->body, depth);
         }
@@ -500,18 +486,18 @@ SwfActionPtr readDefineFunction(const pugi::xml_node& element, std::uint8_t, uns
     return action;
 }
 
-SwfActionPtr readGotoFrame2(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readGotoFrame2(const SwfXmlIn& element, std::uint8_t, unsigned) {
     auto action = std::make_unique<SwfActionGotoFrame2>();
     readBool(element, "Play", action->play);
     readNumber(element, "SceneBias", action->sceneBias);
     return action;
 }
 
-SwfActionPtr readUnknownAction(const pugi::xml_node& element, std::uint8_t, unsigned) {
+SwfActionPtr readUnknownAction(const SwfXmlIn& element, std::uint8_t, unsigned) {
     std::int64_t type = 0;
     readNumber(element, "Type", type);
     auto action = std::make_unique<SwfActionUnknown>(static_cast<std::uint8_t>(type & 0xFF));
-    if (const pugi::xml_node data = findChild(element, "Data"))
+    if (const SwfXmlIn data = findChild(element, "Data"))
         action->payload = base64Decode(elementText(data));
     return action;
 }
@@ -575,7 +561,7 @@ public:
         add(kUnknownActionName, 0, &readUnknownAction);
     }
 
-    const ActionName* find(const char* name) const {
+    const ActionName* find(std::string_view name) const {
         const LowerName key(name);
         for (std::size_t slot = hash(key.view());; slot = (slot + 1) % kSlots) {
             const int index = m_slots[slot];
@@ -612,7 +598,7 @@ private:
     }();
 };
 
-const ActionName* findActionName(const char* name) {
+const ActionName* findActionName(std::string_view name) {
     static const ActionNames names;
     return names.find(name);
 }
@@ -620,10 +606,11 @@ const ActionName* findActionName(const char* name) {
 // Reads the elements of a list. A terminated list drops End elements and gets one End at the
 // end; a body keeps them where they stand and gets none, so that its size, and every branch
 // offset that spans it, is what the text shows.
-void readList(const pugi::xml_node& list, SwfActions& target, unsigned depth, bool terminated) {
-    for (pugi::xml_node child = list.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
+// Returns whether the list had any child element at all.
+bool readList(const SwfXmlIn& list, SwfActions& target, unsigned depth, bool terminated) {
+    bool any = false;
+    for (SwfXmlIn child = list.nextChild(); child; child = list.nextChild()) {
+        any = true;
         const ActionName* entry = findActionName(child.name());
         if (!entry || (terminated && entry->read == &readPlain && entry->code == 0))
             continue;
@@ -631,9 +618,10 @@ void readList(const pugi::xml_node& list, SwfActions& target, unsigned depth, bo
     }
     if (terminated)
         target.push_back(std::make_unique<SwfAction>(0));
+    return any;
 }
 
-void readBody(const pugi::xml_node& list, SwfActions& target, unsigned depth) {
+void readBody(const SwfXmlIn& list, SwfActions& target, unsigned depth) {
     if (depth >= kMaxBodyDepth)
         failRead("action bodies are nested more than " + std::to_string(kMaxBodyDepth) +
                  " levels deep");
@@ -644,36 +632,36 @@ void readBody(const pugi::xml_node& list, SwfActions& target, unsigned depth) {
 
 // A tag without any action, not even End, has no list element: the reader gives a list
 // element an End, which would make the empty body grow by one byte.
-void appendTagActions(pugi::xml_node& element, const SwfActions& actions) {
+void appendTagActions(SwfXmlOut& element, const SwfActions& actions) {
     if (actions.empty())
         return;
-    pugi::xml_node list = element.append_child("Actions");
+    SwfXmlOut list = element.child("Actions");
     writeActions(list, actions, 2);
 }
 
-void writeDoAction(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDoAction(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     appendTagActions(element, static_cast<const SwfTagDoAction&>(tag).actions);
 }
 
 // The first child element is the list; without one the tag has no actions at all.
-void readTagActions(const pugi::xml_node& element, SwfActions& target) {
-    if (const pugi::xml_node list = firstElement(element))
+void readTagActions(const SwfXmlIn& element, SwfActions& target) {
+    if (const SwfXmlIn list = element.nextChild())
         readActions(list, target);
 }
 
-std::unique_ptr<SwfTag> readDoAction(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDoAction(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDoAction>();
     readTagActions(element, tag->actions);
     return tag;
 }
 
-void writeDoInitAction(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDoInitAction(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& init = static_cast<const SwfTagDoInitAction&>(tag);
     setNumber(element, "SpriteId", init.spriteId);
     appendTagActions(element, init.actions);
 }
 
-std::unique_ptr<SwfTag> readDoInitAction(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDoInitAction(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDoInitAction>();
     readNumber(element, "SpriteId", tag->spriteId);
     readTagActions(element, tag->actions);
@@ -687,7 +675,7 @@ constexpr SwfXmlTagCodec kActionCodecs[] = {
 
 } // namespace
 
-void writeAction(pugi::xml_node& list, const SwfAction& action, int level) {
+void writeAction(SwfXmlOut& list, const SwfAction& action, int level) {
     const std::uint8_t code = action.code();
     if (action.isUnknown()) {
         writeUnknownAction(list, code, static_cast<const SwfActionUnknown&>(action).payload, level);
@@ -701,18 +689,20 @@ void writeAction(pugi::xml_node& list, const SwfAction& action, int level) {
         writeUnknownAction(list, code, {}, level);
         return;
     }
-    pugi::xml_node element = list.append_child(info->name);
+    SwfXmlOut element = list.child(info->name);
     if (!plain)
         writeFields(element, action, level);
 }
 
-void writeActions(pugi::xml_node& list, const SwfActions& actions, int level) {
+void writeActions(SwfXmlOut& list, const SwfActions& actions, int level) {
     for (const SwfActionPtr& action : actions)
         writeAction(list, *action, level);
 }
 
-void readActions(const pugi::xml_node& list, SwfActions& target) {
-    readList(list, target, 0, true);
+void readActions(const SwfXmlIn& list, SwfActions& target, bool endWhenEmpty) {
+    const std::size_t before = target.size();
+    if (!readList(list, target, 0, true) && !endWhenEmpty)
+        target.resize(before);
 }
 
 std::span<const SwfXmlTagCodec> actionCodecs() {

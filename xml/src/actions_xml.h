@@ -4,24 +4,25 @@
 
 #include "libswf/actions.h"
 
-#include <pugixml.hpp>
+#include "swfxml/values.h"
 
 namespace swfxml {
 
 // Appends one element per action to `list`, in list order, End actions included. `level`
 // counts the elements from the tag element down to `list`, both included (2 for the Actions
 // of a DoAction); base64 payloads are laid out from it.
-void writeActions(pugi::xml_node& list, const libswf::SwfActions& actions, int level);
+void writeActions(SwfXmlOut& list, const libswf::SwfActions& actions, int level);
 // Appends the element of one action to `list`.
-void writeAction(pugi::xml_node& list, const libswf::SwfAction& action, int level);
+void writeAction(SwfXmlOut& list, const libswf::SwfAction& action, int level);
 // Appends the element of one push value to `push`.
-void writeValue(pugi::xml_node& push, const libswf::SwfValue& value);
+void writeValue(SwfXmlOut& push, const libswf::SwfValue& value);
 
 // Reads the action elements under `list` into `target`, for a list that the binary form ends
 // with End (DoAction, DoInitAction, clip and button actions): names are matched without regard
 // to case, unknown names are skipped, End elements are dropped wherever they stand and exactly
 // one End is appended. The bodies of With, DefineFunction, DefineFunction2 and Try are read
 // as written, without an End of their own, since their sizes delimit them.
-void readActions(const pugi::xml_node& list, libswf::SwfActions& target);
+// Without endWhenEmpty, a list without any child element stays empty, without its End.
+void readActions(const SwfXmlIn& list, libswf::SwfActions& target, bool endWhenEmpty = true);
 
 } // namespace swfxml

@@ -3,6 +3,8 @@
 
 #include "libswf/bitmaps.h"
 
+#include <initializer_list>
+
 namespace swfxml {
 
 using namespace libswf;
@@ -13,28 +15,36 @@ namespace {
 // three levels in the printed document.
 constexpr int kDataDepth = 2;
 
-// Each data child found replaces the buffer, so the last of several wins; a child without
-// content empties it. Other children are ignored.
-void readData(const pugi::xml_node& element, std::string_view name, SwfVector<std::uint8_t>& to) {
-    for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_element && namesEqual(c.name(), name))
-            to = base64DecodeElement(c);
+struct DataChild {
+    std::string_view name;
+    SwfVector<std::uint8_t>* to;
+};
+
+// Each data child found replaces its buffer, so the last of several of a name wins; a child
+// without content empties it. Other children are ignored.
+void readData(const SwfXmlIn& element, std::initializer_list<DataChild> children) {
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild())
+        for (const DataChild& data : children)
+            if (namesEqual(c.name(), data.name)) {
+                *data.to = base64DecodeElement(c);
+                break;
+            }
 }
 
 // ---- JPEG -------------------------------------------------------------------------------
 
-void writeJPEGTables(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeJPEGTables(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     appendBase64(element, "JPEGData", static_cast<const SwfTagJPEGTables&>(tag).jpegData,
                  kDataDepth);
 }
 
-std::unique_ptr<SwfTag> readJPEGTables(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readJPEGTables(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagJPEGTables>();
-    readData(element, "JPEGData", tag->jpegData);
+    readData(element, {{"JPEGData", &tag->jpegData}});
     return tag;
 }
 
-void writeDefineBits(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineBits(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& bits = static_cast<const SwfTagDefineBits&>(tag);
     setNumber(element, "CharacterId", bits.id);
     appendBase64(element, "JPEGData", bits.jpegData, kDataDepth);
@@ -42,29 +52,28 @@ void writeDefineBits(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) 
 
 // DefineBits and DefineBitsJPEG2.
 template <class T>
-std::unique_ptr<SwfTag> readDefineBits(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineBits(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<T>();
     readNumber(element, "CharacterId", tag->id);
-    readData(element, "JPEGData", tag->jpegData);
+    readData(element, {{"JPEGData", &tag->jpegData}});
     return tag;
 }
 
-void writeDefineBitsJPEG3(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineBitsJPEG3(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& bits = static_cast<const SwfTagDefineBitsJPEG3&>(tag);
     setNumber(element, "CharacterId", bits.id);
     appendBase64(element, "JPEGData", bits.jpegData, kDataDepth);
     appendBase64(element, "BitmapAlphaData", bits.alphaData, kDataDepth);
 }
 
-std::unique_ptr<SwfTag> readDefineBitsJPEG3(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineBitsJPEG3(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineBitsJPEG3>();
     readNumber(element, "CharacterId", tag->id);
-    readData(element, "JPEGData", tag->jpegData);
-    readData(element, "BitmapAlphaData", tag->alphaData);
+    readData(element, {{"JPEGData", &tag->jpegData}, {"BitmapAlphaData", &tag->alphaData}});
     return tag;
 }
 
-void writeDefineBitsJPEG4(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineBitsJPEG4(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& bits = static_cast<const SwfTagDefineBitsJPEG4&>(tag);
     setNumber(element, "CharacterId", bits.id);
     setNumber(element, "DeblockParam", bits.deblockParam);
@@ -72,12 +81,11 @@ void writeDefineBitsJPEG4(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& elem
     appendBase64(element, "BitmapAlphaData", bits.alphaData, kDataDepth);
 }
 
-std::unique_ptr<SwfTag> readDefineBitsJPEG4(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineBitsJPEG4(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineBitsJPEG4>();
     readNumber(element, "CharacterId", tag->id);
     readNumber(element, "DeblockParam", tag->deblockParam);
-    readData(element, "JPEGData", tag->jpegData);
-    readData(element, "BitmapAlphaData", tag->alphaData);
+    readData(element, {{"JPEGData", &tag->jpegData}, {"BitmapAlphaData", &tag->alphaData}});
     return tag;
 }
 
@@ -92,7 +100,7 @@ constexpr struct {
     {"RGB24", SwfTagDefineBitsLossless::RGB24},
 };
 
-void writeDefineBitsLossless(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineBitsLossless(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& bits = static_cast<const SwfTagDefineBitsLossless&>(tag);
     setNumber(element, "CharacterId", bits.id);
     const char* formatName = nullptr;
@@ -102,7 +110,7 @@ void writeDefineBitsLossless(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& e
     // Only a tag built in code can hold another format; it is shown as its number rather
     // than under a name it does not have.
     if (formatName)
-        element.append_attribute("BitmapFormat").set_value(formatName);
+        element.attribute("BitmapFormat", formatName);
     else
         setNumber(element, "BitmapFormat", bits.format);
     setNumber(element, "BitmapWidth", bits.width);
@@ -114,17 +122,17 @@ void writeDefineBitsLossless(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& e
 
 // DefineBitsLossless and DefineBitsLossless2; their constructors choose the long header.
 template <class T>
-std::unique_ptr<SwfTag> readDefineBitsLossless(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineBitsLossless(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<T>();
     readNumber(element, "CharacterId", tag->id);
-    if (const pugi::xml_attribute format = findAttribute(element, "BitmapFormat"))
+    if (const SwfXmlAttribute* format = findAttribute(element, "BitmapFormat"))
         for (const auto& known : kLosslessFormats)
-            if (namesEqual(format.value(), known.name))
+            if (namesEqual(format->value, known.name))
                 tag->format = known.format;
     readNumber(element, "BitmapWidth", tag->width);
     readNumber(element, "BitmapHeight", tag->height);
     readNumber(element, "BitmapColorTableSize", tag->colorTableSize);
-    readData(element, "PngData", tag->pixelData);
+    readData(element, {{"PngData", &tag->pixelData}});
     return tag;
 }
 

@@ -62,15 +62,15 @@ constexpr const char* kSoundIdNames[] = {"SoundIdRollOut", "SoundIdRollOver", "S
 
 // ---- records ----------------------------------------------------------------------------
 
-void appendRecords(pugi::xml_node& element, const SwfButtonRecords& records, bool extended) {
-    pugi::xml_node list = element.append_child("ButtonRecords");
+void appendRecords(SwfXmlOut& element, const SwfButtonRecords& records, bool extended) {
+    SwfXmlOut list = element.child("ButtonRecords");
     for (const auto& record : records) {
-        pugi::xml_node child = list.append_child("ButtonRecord");
+        SwfXmlOut child = list.child("ButtonRecord");
         setNumber(child, "CharacterId", record->characterId);
         setNumber(child, "Depth", record->depth);
         if (extended && record->hasBlendMode)
             setNumber(child, "BlendMode", record->blendMode);
-        pugi::xml_node bits = child.append_child("BitsField");
+        SwfXmlOut bits = child.child("BitsField");
         for (const auto& flag : kRecordFlags)
             setBool(bits, flag.name, (*record).*flag.flag);
         // Bits without a name appear only when a movie sets them.
@@ -87,27 +87,30 @@ void appendRecords(pugi::xml_node& element, const SwfButtonRecords& records, boo
 
 // Whether filters and a blend mode are written depends only on the flags of BitsField, never
 // on whether their values are given.
-void readRecords(const pugi::xml_node& list, SwfButtonRecords& records) {
-    for (pugi::xml_node child = list.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element || !namesEqual(child.name(), "ButtonRecord"))
+void readRecords(const SwfXmlIn& list, SwfButtonRecords& records) {
+    for (SwfXmlIn child = list.nextChild(); child; child = list.nextChild()) {
+        if (!namesEqual(child.name(), "ButtonRecord"))
             continue;
         auto record = std::make_unique<SwfButtonRecord>();
         readNumber(child, "CharacterId", record->characterId);
         readNumber(child, "Depth", record->depth);
         readNumber(child, "BlendMode", record->blendMode);
-        if (const pugi::xml_node bits = findChild(child, "BitsField")) {
-            for (const auto& flag : kRecordFlags)
-                readBool(bits, flag.name, (*record).*flag.flag);
-            std::uint8_t reserved = 0;
-            readNumber(bits, "Reserved", reserved);
-            record->reserved = reserved & SwfButtonRecord::ReservedBits;
+        FirstOfEach first;
+        for (SwfXmlIn part = child.nextChild(); part; part = child.nextChild()) {
+            if (first.is(part, 0, "BitsField")) {
+                for (const auto& flag : kRecordFlags)
+                    readBool(part, flag.name, (*record).*flag.flag);
+                std::uint8_t reserved = 0;
+                readNumber(part, "Reserved", reserved);
+                record->reserved = reserved & SwfButtonRecord::ReservedBits;
+            } else if (first.is(part, 1, "Matrix")) {
+                record->matrix = readMatrix(part);
+            } else if (first.is(part, 2, "ColorTransform")) {
+                record->colorTransform = readColorTransform(part);
+            } else if (first.is(part, 3, "FilterList")) {
+                readFilterList(part, record->filters);
+            }
         }
-        if (const pugi::xml_node matrix = findChild(child, "Matrix"))
-            record->matrix = readMatrix(matrix);
-        if (const pugi::xml_node transform = findChild(child, "ColorTransform"))
-            record->colorTransform = readColorTransform(transform);
-        if (const pugi::xml_node filters = findChild(child, "FilterList"))
-            readFilterList(filters, record->filters);
         records.push_back(std::move(record));
     }
 }
@@ -115,21 +118,21 @@ void readRecords(const pugi::xml_node& list, SwfButtonRecords& records) {
 // ---- condition actions ------------------------------------------------------------------
 
 // The fourteen keys by name, any other key code in decimal, so that no key is lost.
-void setKeyCode(pugi::xml_node& element, std::uint16_t code) {
+void setKeyCode(SwfXmlOut& element, std::uint16_t code) {
     const auto* key = std::find_if(std::begin(kKeys), std::end(kKeys),
                                    [code](const auto& k) { return k.code == code; });
     if (key != std::end(kKeys))
-        element.append_attribute("KeyCode").set_value(key->name);
+        element.attribute("KeyCode", key->name);
     else
         setNumber(element, "KeyCode", code);
 }
 
 // A name of the fourteen keys in any case, or a decimal number; other text leaves the code.
-void readKeyCode(const pugi::xml_node& element, std::uint16_t& code) {
-    const pugi::xml_attribute attribute = findAttribute(element, "KeyCode");
+void readKeyCode(const SwfXmlIn& element, std::uint16_t& code) {
+    const SwfXmlAttribute* attribute = findAttribute(element, "KeyCode");
     if (!attribute)
         return;
-    const std::string_view text = attribute.value();
+    const std::string_view text = attribute->value;
     for (const auto& key : kKeys)
         if (namesEqual(text, key.name)) {
             code = key.code;
@@ -140,22 +143,22 @@ void readKeyCode(const pugi::xml_node& element, std::uint16_t& code) {
         code = parseNumber<std::uint16_t>(text);
 }
 
-void appendConditionActions(pugi::xml_node& element, const SwfButtonActions& actions) {
-    pugi::xml_node list = element.append_child("ButtonCondactions");
+void appendConditionActions(SwfXmlOut& element, const SwfButtonActions& actions) {
+    SwfXmlOut list = element.child("ButtonCondactions");
     for (const auto& action : actions) {
-        pugi::xml_node child = list.append_child("ButtonCondaction");
+        SwfXmlOut child = list.child("ButtonCondaction");
         for (const auto& condition : kConditions)
             setBool(child, condition.name, (action->conditions & condition.bit) != 0);
         if (action->keyCode != 0)
             setKeyCode(child, action->keyCode);
-        pugi::xml_node script = child.append_child("Actions");
+        SwfXmlOut script = child.child("Actions");
         writeActions(script, action->actions, kConditionActionsLevel);
     }
 }
 
-void readConditionActions(const pugi::xml_node& list, SwfButtonActions& actions) {
-    for (pugi::xml_node child = list.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element || !namesEqual(child.name(), "ButtonCondaction"))
+void readConditionActions(const SwfXmlIn& list, SwfButtonActions& actions) {
+    for (SwfXmlIn child = list.nextChild(); child; child = list.nextChild()) {
+        if (!namesEqual(child.name(), "ButtonCondaction"))
             continue;
         auto action = std::make_unique<SwfButtonAction>();
         for (const auto& condition : kConditions) {
@@ -167,36 +170,39 @@ void readConditionActions(const pugi::xml_node& list, SwfButtonActions& actions)
         readKeyCode(child, action->keyCode);
         // The first child element is the list, whatever its name; without one the entry still
         // gets its End, which the binary reader needs to find the entry's end.
-        readActions(firstElement(child), action->actions);
+        readActions(child.nextChild(), action->actions);
         actions.push_back(std::move(action));
     }
 }
 
 // ---- DefineButton and DefineButton2 -----------------------------------------------------
 
-void writeDefineButton(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineButton(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& button = static_cast<const SwfTagDefineButton&>(tag);
     setNumber(element, "ButtonId", button.id);
     appendRecords(element, button.records, false);
     // A button whose body ends with its records has no Actions element, so that it comes back
     // without the End an element would add.
     if (!button.actions.empty()) {
-        pugi::xml_node script = element.append_child("Actions");
+        SwfXmlOut script = element.child("Actions");
         writeActions(script, button.actions, kButtonActionsLevel);
     }
 }
 
-std::unique_ptr<SwfTag> readDefineButton(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineButton(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineButton>();
     readNumber(element, "ButtonId", tag->id);
-    if (const pugi::xml_node records = findChild(element, "ButtonRecords"))
-        readRecords(records, tag->records);
-    if (const pugi::xml_node script = findChild(element, "Actions"))
-        readActions(script, tag->actions);
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (first.is(child, 0, "ButtonRecords"))
+            readRecords(child, tag->records);
+        else if (first.is(child, 1, "Actions"))
+            readActions(child, tag->actions);
+    }
     return tag;
 }
 
-void writeDefineButton2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineButton2(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& button = static_cast<const SwfTagDefineButton2&>(tag);
     setNumber(element, "ButtonId", button.id);
     setBool(element, "TrackAsMenu", button.trackAsMenu);
@@ -206,37 +212,40 @@ void writeDefineButton2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& elemen
     appendConditionActions(element, button.conditionActions);
 }
 
-std::unique_ptr<SwfTag> readDefineButton2(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineButton2(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineButton2>();
     readNumber(element, "ButtonId", tag->id);
     readBool(element, "TrackAsMenu", tag->trackAsMenu);
     std::uint8_t reserved = 0;
     readNumber(element, "Reserved", reserved);
     tag->reserved = reserved & ~SwfTagDefineButton2::TrackAsMenuBit;
-    if (const pugi::xml_node records = findChild(element, "ButtonRecords"))
-        readRecords(records, tag->records);
-    if (const pugi::xml_node actions = findChild(element, "ButtonCondactions"))
-        readConditionActions(actions, tag->conditionActions);
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (first.is(child, 0, "ButtonRecords"))
+            readRecords(child, tag->records);
+        else if (first.is(child, 1, "ButtonCondactions"))
+            readConditionActions(child, tag->conditionActions);
+    }
     return tag;
 }
 
 // ---- DefineButtonCxform and DefineButtonSound -------------------------------------------
 
-void writeDefineButtonCxform(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineButtonCxform(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& cxform = static_cast<const SwfTagDefineButtonCxform&>(tag);
     setNumber(element, "ButtonId", cxform.buttonId);
     appendColorTransform(element, cxform.colorTransform);
 }
 
-std::unique_ptr<SwfTag> readDefineButtonCxform(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineButtonCxform(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineButtonCxform>();
     readNumber(element, "ButtonId", tag->buttonId);
-    if (const pugi::xml_node transform = findChild(element, "ColorTransform"))
+    if (const SwfXmlIn transform = findChild(element, "ColorTransform"))
         tag->colorTransform = readColorTransform(transform);
     return tag;
 }
 
-void writeDefineButtonSound(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineButtonSound(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& sound = static_cast<const SwfTagDefineButtonSound&>(tag);
     setNumber(element, "ButtonId", sound.buttonId);
     for (std::size_t i = 0; i < sound.soundIds.size(); ++i)
@@ -246,13 +255,18 @@ void writeDefineButtonSound(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& el
             appendSoundInfo(element, kSoundInfoNames[i], sound.soundInfos[i]);
 }
 
-std::unique_ptr<SwfTag> readDefineButtonSound(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineButtonSound(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineButtonSound>();
     readNumber(element, "ButtonId", tag->buttonId);
-    for (std::size_t i = 0; i < tag->soundIds.size(); ++i) {
+    for (std::size_t i = 0; i < tag->soundIds.size(); ++i)
         readNumber(element, kSoundIdNames[i], tag->soundIds[i]);
-        readSoundInfo(findChild(element, kSoundInfoNames[i]), tag->soundInfos[i]);
-    }
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild())
+        for (unsigned i = 0; i < tag->soundInfos.size(); ++i)
+            if (first.is(child, i, kSoundInfoNames[i])) {
+                readSoundInfo(child, tag->soundInfos[i]);
+                break;
+            }
     return tag;
 }
 

@@ -17,48 +17,48 @@ constexpr int kDataDepth = 2;
 
 // ---- movie-wide settings ----------------------------------------------------------------
 
-void writeSetBackgroundColor(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeSetBackgroundColor(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     setColor(element, "Color", static_cast<const SwfTagSetBackgroundColor&>(tag).color);
 }
 
-std::unique_ptr<SwfTag> readSetBackgroundColor(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readSetBackgroundColor(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagSetBackgroundColor>();
     readColor(element, "Color", tag->color);
     return tag;
 }
 
-void writeFrameLabel(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeFrameLabel(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& label = static_cast<const SwfTagFrameLabel&>(tag);
     setString(element, "Name", label.name);
     setBool(element, "IsAnchor", label.isAnchor);
 }
 
-std::unique_ptr<SwfTag> readFrameLabel(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readFrameLabel(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagFrameLabel>();
     readString(element, "Name", tag->name);
     readBool(element, "IsAnchor", tag->isAnchor);
     return tag;
 }
 
-void writeProtect(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeProtect(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& protect = static_cast<const SwfTagProtect&>(tag);
     if (!protect.password.text.empty())
         setString(element, "Password", protect.password);
 }
 
-std::unique_ptr<SwfTag> readProtect(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readProtect(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagProtect>();
     readString(element, "Password", tag->password);
     return tag;
 }
 
 template <class T>
-void writePassword(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writePassword(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     setString(element, "Password", static_cast<const T&>(tag).password);
 }
 
 template <class T>
-std::unique_ptr<SwfTag> readPassword(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readPassword(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<T>();
     readString(element, "Password", tag->password);
     return tag;
@@ -66,38 +66,38 @@ std::unique_ptr<SwfTag> readPassword(const pugi::xml_node& element, SwfXmlReader
 
 // The reserved word is shown only when a movie sets it, so that such movies come back
 // unchanged while the usual element stays as the dialect has it.
-void writeEnableDebugger2(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node& element) {
+void writeEnableDebugger2(SwfXmlWriter& ctx, const SwfTag& tag, SwfXmlOut& element) {
     writePassword<SwfTagEnableDebugger2>(ctx, tag, element);
     if (const std::uint16_t reserved = static_cast<const SwfTagEnableDebugger2&>(tag).reserved)
         setNumber(element, "Reserved", reserved);
 }
 
-std::unique_ptr<SwfTag> readEnableDebugger2(const pugi::xml_node& element, SwfXmlReader& ctx) {
+std::unique_ptr<SwfTag> readEnableDebugger2(const SwfXmlIn& element, SwfXmlReader& ctx) {
     auto tag = readPassword<SwfTagEnableDebugger2>(element, ctx);
     readNumber(element, "Reserved", static_cast<SwfTagEnableDebugger2&>(*tag).reserved);
     return tag;
 }
 
-void writeScriptLimits(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeScriptLimits(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& limits = static_cast<const SwfTagScriptLimits&>(tag);
     setNumber(element, "MaxRecursionDepth", limits.maxRecursionDepth);
     setNumber(element, "ScriptTimeoutSeconds", limits.scriptTimeoutSeconds);
 }
 
-std::unique_ptr<SwfTag> readScriptLimits(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readScriptLimits(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagScriptLimits>();
     readNumber(element, "MaxRecursionDepth", tag->maxRecursionDepth);
     readNumber(element, "ScriptTimeoutSeconds", tag->scriptTimeoutSeconds);
     return tag;
 }
 
-void writeSetTabIndex(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeSetTabIndex(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& index = static_cast<const SwfTagSetTabIndex&>(tag);
     setNumber(element, "Depth", index.depth);
     setNumber(element, "TabIndex", index.tabIndex);
 }
 
-std::unique_ptr<SwfTag> readSetTabIndex(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readSetTabIndex(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagSetTabIndex>();
     readNumber(element, "Depth", tag->depth);
     readNumber(element, "TabIndex", tag->tabIndex);
@@ -116,7 +116,7 @@ constexpr struct {
 };
 
 // Bits without a name are shown as "Reserved" only when a movie sets them.
-void writeFileAttributes(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeFileAttributes(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     std::uint32_t flags = static_cast<const SwfTagFileAttributes&>(tag).flags;
     for (const auto& flag : kFileAttributeFlags) {
         setBool(element, flag.name, (flags & flag.bit) != 0);
@@ -126,7 +126,7 @@ void writeFileAttributes(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& eleme
         setNumber(element, "Reserved", flags);
 }
 
-std::unique_ptr<SwfTag> readFileAttributes(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readFileAttributes(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagFileAttributes>();
     for (const auto& flag : kFileAttributeFlags) {
         bool on = false;
@@ -142,29 +142,29 @@ std::unique_ptr<SwfTag> readFileAttributes(const pugi::xml_node& element, SwfXml
     return tag;
 }
 
-void writeMetadata(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeMetadata(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     appendText(element, "Data", static_cast<const SwfTagMetadata&>(tag).text.text);
 }
 
-std::unique_ptr<SwfTag> readMetadata(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readMetadata(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagMetadata>();
-    tag->text.text = elementText(firstElement(element));
+    tag->text.text = elementText(element.nextChild());
     return tag;
 }
 
 // ---- symbol tables ----------------------------------------------------------------------
 
-void appendAssets(pugi::xml_node& element, const SwfAssets& assets, const char* idName) {
+void appendAssets(SwfXmlOut& element, const SwfAssets& assets, const char* idName) {
     for (const auto& asset : assets) {
-        pugi::xml_node child = element.append_child("Asset");
+        SwfXmlOut child = element.child("Asset");
         setNumber(child, idName, asset->id);
         setString(child, "Name", asset->name);
     }
 }
 
-void readAssets(const pugi::xml_node& element, SwfAssets& assets, const char* idName) {
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element || !namesEqual(child.name(), "Asset"))
+void readAssets(const SwfXmlIn& element, SwfAssets& assets, const char* idName) {
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (!namesEqual(child.name(), "Asset"))
             continue;
         auto asset = std::make_unique<SwfAsset>();
         readNumber(child, idName, asset->id);
@@ -173,30 +173,30 @@ void readAssets(const pugi::xml_node& element, SwfAssets& assets, const char* id
     }
 }
 
-void writeExportAssets(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeExportAssets(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     appendAssets(element, static_cast<const SwfTagExportAssets&>(tag).assets, "Id");
 }
 
-std::unique_ptr<SwfTag> readExportAssets(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readExportAssets(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagExportAssets>();
     readAssets(element, tag->assets, "Id");
     return tag;
 }
 
-void writeImportAssets(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeImportAssets(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& import = static_cast<const SwfTagImportAssets&>(tag);
     setString(element, "URL", import.url);
     appendAssets(element, import.assets, "Id");
 }
 
-std::unique_ptr<SwfTag> readImportAssets(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readImportAssets(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagImportAssets>();
     readString(element, "URL", tag->url);
     readAssets(element, tag->assets, "Id");
     return tag;
 }
 
-void writeImportAssets2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeImportAssets2(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& import = static_cast<const SwfTagImportAssets2&>(tag);
     const SwfTagImportAssets2 defaults;
     setString(element, "URL", import.url);
@@ -209,7 +209,7 @@ void writeImportAssets2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& elemen
     appendAssets(element, import.assets, "Tag");
 }
 
-std::unique_ptr<SwfTag> readImportAssets2(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readImportAssets2(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagImportAssets2>();
     readString(element, "URL", tag->url);
     readNumber(element, "Reserved1", tag->reserved1);
@@ -218,13 +218,13 @@ std::unique_ptr<SwfTag> readImportAssets2(const pugi::xml_node& element, SwfXmlR
     return tag;
 }
 
-void writeSymbolClass(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeSymbolClass(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& symbols = static_cast<const SwfTagSymbolClass&>(tag);
     // Lists of unequal length are shown as they are, so that compiling them fails visibly
     // instead of dropping the unmatched entries here.
     const std::size_t n = std::max(symbols.tags.size(), symbols.names.size());
     for (std::size_t i = 0; i < n; ++i) {
-        pugi::xml_node child = element.append_child("Symbol");
+        SwfXmlOut child = element.child("Symbol");
         if (i < symbols.tags.size())
             setNumber(child, "Tag", symbols.tags[i]);
         if (i < symbols.names.size())
@@ -232,10 +232,10 @@ void writeSymbolClass(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element)
     }
 }
 
-std::unique_ptr<SwfTag> readSymbolClass(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readSymbolClass(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagSymbolClass>();
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element || !namesEqual(child.name(), "Symbol"))
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (!namesEqual(child.name(), "Symbol"))
             continue;
         std::uint16_t id = 0;
         if (readNumber(child, "Tag", id))
@@ -247,25 +247,23 @@ std::unique_ptr<SwfTag> readSymbolClass(const pugi::xml_node& element, SwfXmlRea
     return tag;
 }
 
-void writeSceneAndFrameLabelData(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeSceneAndFrameLabelData(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& data = static_cast<const SwfTagDefineSceneAndFrameLabelData&>(tag);
     for (const auto& scene : data.scenes) {
-        pugi::xml_node child = element.append_child("Scene");
+        SwfXmlOut child = element.child("Scene");
         setNumber(child, "Offset", scene.offset);
         setString(child, "Name", scene.name);
     }
     for (const auto& label : data.frameLabels) {
-        pugi::xml_node child = element.append_child("FrameLabel");
+        SwfXmlOut child = element.child("FrameLabel");
         setNumber(child, "FrameNum", label.frameNum);
         setString(child, "FrameLabel", label.label);
     }
 }
 
-std::unique_ptr<SwfTag> readSceneAndFrameLabelData(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readSceneAndFrameLabelData(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineSceneAndFrameLabelData>();
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
         if (namesEqual(child.name(), "Scene")) {
             auto& scene = tag->scenes.emplace_back();
             readNumber(child, "Offset", scene.offset);
@@ -281,22 +279,22 @@ std::unique_ptr<SwfTag> readSceneAndFrameLabelData(const pugi::xml_node& element
 
 // ---- code and data ----------------------------------------------------------------------
 
-void writeDoABC(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDoABC(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& abc = static_cast<const SwfTagDoABC&>(tag);
     setNumber(element, "Flags", abc.flags);
     setString(element, "Name", abc.name);
     appendBase64(element, "DoABCData", abc.byteCode, kDataDepth);
 }
 
-std::unique_ptr<SwfTag> readDoABC(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDoABC(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDoABC>();
     readNumber(element, "Flags", tag->flags);
     readString(element, "Name", tag->name);
-    tag->byteCode = base64DecodeElement(firstElement(element));
+    tag->byteCode = base64DecodeElement(element.nextChild());
     return tag;
 }
 
-void writeDefineBinaryData(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineBinaryData(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& binary = static_cast<const SwfTagDefineBinaryData&>(tag);
     setNumber(element, "CharacterId", binary.id);
     // Reserved is 0 in the movies authoring tools write; other values are kept so they
@@ -306,55 +304,55 @@ void writeDefineBinaryData(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& ele
     appendBase64(element, "Data", binary.data, kDataDepth);
 }
 
-std::unique_ptr<SwfTag> readDefineBinaryData(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineBinaryData(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineBinaryData>();
     // Unlike the other definitions, binary data without an id does not take the counter's.
     tag->id = 0;
     readNumber(element, "CharacterId", tag->id);
     readNumber(element, "Reserved", tag->reserved);
-    tag->data = base64DecodeElement(firstElement(element));
+    tag->data = base64DecodeElement(element.nextChild());
     return tag;
 }
 
-void writeDefineScalingGrid(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineScalingGrid(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& grid = static_cast<const SwfTagDefineScalingGrid&>(tag);
     setNumber(element, "CharacterId", grid.id);
     appendRect(element, "Rect", grid.splitter);
 }
 
-std::unique_ptr<SwfTag> readDefineScalingGrid(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineScalingGrid(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineScalingGrid>();
     readNumber(element, "CharacterId", tag->id);
-    tag->splitter = readRect(firstElement(element));
+    tag->splitter = readRect(element.nextChild());
     return tag;
 }
 
 // ---- display list -----------------------------------------------------------------------
 
-void writeRemoveObject(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeRemoveObject(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& remove = static_cast<const SwfTagRemoveObject&>(tag);
     setNumber(element, "Id", remove.characterId);
     setNumber(element, "Depth", remove.depth);
 }
 
-std::unique_ptr<SwfTag> readRemoveObject(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readRemoveObject(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagRemoveObject>();
     readNumber(element, "Id", tag->characterId);
     readNumber(element, "Depth", tag->depth);
     return tag;
 }
 
-void writeRemoveObject2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeRemoveObject2(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     setNumber(element, "Depth", static_cast<const SwfTagRemoveObject2&>(tag).depth);
 }
 
-std::unique_ptr<SwfTag> readRemoveObject2(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readRemoveObject2(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagRemoveObject2>();
     readNumber(element, "Depth", tag->depth);
     return tag;
 }
 
-void writePlaceObject(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writePlaceObject(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& place = static_cast<const SwfTagPlaceObject&>(tag);
     setNumber(element, "CharacterId", place.characterId);
     setNumber(element, "Depth", place.depth);
@@ -363,15 +361,18 @@ void writePlaceObject(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element)
         appendColorTransform(element, place.colorTransform);
 }
 
-std::unique_ptr<SwfTag> readPlaceObject(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readPlaceObject(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagPlaceObject>();
     readNumber(element, "CharacterId", tag->characterId);
     readNumber(element, "Depth", tag->depth);
-    if (const pugi::xml_node matrix = findChild(element, "Matrix"))
-        tag->matrix = readMatrix(matrix);
-    if (const pugi::xml_node transform = findChild(element, "ColorTransform")) {
-        tag->colorTransform = readColorTransform(transform);
-        tag->hasColorTransform = true;
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (first.is(child, 0, "Matrix")) {
+            tag->matrix = readMatrix(child);
+        } else if (first.is(child, 1, "ColorTransform")) {
+            tag->colorTransform = readColorTransform(child);
+            tag->hasColorTransform = true;
+        }
     }
     return tag;
 }

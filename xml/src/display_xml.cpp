@@ -30,11 +30,10 @@ constexpr const char* kEventNames[] = {
 static_assert(std::size(kEventNames) == 19);
 
 // Bits above the named events are shown as Reserved only when a movie sets them.
-void appendClipActions(pugi::xml_node& parent, const SwfClipActions& actions,
-                       std::uint8_t version) {
-    pugi::xml_node list = parent.append_child("ClipActions");
+void appendClipActions(SwfXmlOut& parent, const SwfClipActions& actions, std::uint8_t version) {
+    SwfXmlOut list = parent.child("ClipActions");
     for (const auto& action : actions) {
-        pugi::xml_node element = list.append_child("ClipAction");
+        SwfXmlOut element = list.child("ClipAction");
         for (unsigned bit = 0; bit < std::size(kEventNames); ++bit)
             setBool(element, kEventNames[bit], (action->events >> bit) & 1);
         if (action->writesKeyCode(version))
@@ -45,11 +44,9 @@ void appendClipActions(pugi::xml_node& parent, const SwfClipActions& actions,
     }
 }
 
-void readClipActions(const pugi::xml_node& list, SwfClipActions& actions, std::uint8_t version) {
+void readClipActions(const SwfXmlIn& list, SwfClipActions& actions, std::uint8_t version) {
     actions.clear();
-    for (pugi::xml_node element = list.first_child(); element; element = element.next_sibling()) {
-        if (element.type() != pugi::node_element)
-            continue;
+    for (SwfXmlIn element = list.nextChild(); element; element = list.nextChild()) {
         auto action = std::make_unique<SwfClipAction>();
         for (unsigned bit = 0; bit < std::size(kEventNames); ++bit) {
             bool on = false;
@@ -63,15 +60,14 @@ void readClipActions(const pugi::xml_node& list, SwfClipActions& actions, std::u
             action->keyCodeOmitted = !readNumber(element, "KeyCode", action->keyCode);
         // A record without any child has no actions at all, not even End, as a record of
         // size 0 holds none; any child makes it an action list ending with one End.
-        if (firstElement(element))
-            readActions(element, action->actions);
+        readActions(element, action->actions, false);
         actions.push_back(std::move(action));
     }
 }
 
 // ---- PlaceObject2 ----------------------------------------------------------------------------
 
-void writePlaceObject2(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node& element) {
+void writePlaceObject2(SwfXmlWriter& ctx, const SwfTag& tag, SwfXmlOut& element) {
     const auto& place = static_cast<const SwfTagPlaceObject2&>(tag);
     setNumber(element, "Depth", place.depth);
     if (place.hasCharacter)
@@ -91,7 +87,7 @@ void writePlaceObject2(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node& ele
         appendClipActions(element, place.clipActions, ctx.movie.version);
 }
 
-std::unique_ptr<SwfTag> readPlaceObject2(const pugi::xml_node& element, SwfXmlReader& ctx) {
+std::unique_ptr<SwfTag> readPlaceObject2(const SwfXmlIn& element, SwfXmlReader& ctx) {
     auto tag = std::make_unique<SwfTagPlaceObject2>();
     readNumber(element, "Depth", tag->depth);
     tag->hasCharacter = readNumber(element, "CharacterId", tag->characterId);
@@ -99,17 +95,18 @@ std::unique_ptr<SwfTag> readPlaceObject2(const pugi::xml_node& element, SwfXmlRe
     tag->hasName = readString(element, "Name", tag->name);
     tag->hasClipDepth = readNumber(element, "ClipDepth", tag->clipDepth);
     readBool(element, "Move", tag->move);
-    if (const pugi::xml_node matrix = findChild(element, "Matrix")) {
-        tag->matrix = readMatrix(matrix);
-        tag->hasMatrix = true;
-    }
-    if (const pugi::xml_node transform = findChild(element, "ColorTransform")) {
-        tag->colorTransform = readColorTransform(transform);
-        tag->hasColorTransform = true;
-    }
-    if (const pugi::xml_node actions = findChild(element, "ClipActions")) {
-        readClipActions(actions, tag->clipActions, ctx.movie->version);
-        tag->hasClipActions = true;
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (first.is(child, 0, "Matrix")) {
+            tag->matrix = readMatrix(child);
+            tag->hasMatrix = true;
+        } else if (first.is(child, 1, "ColorTransform")) {
+            tag->colorTransform = readColorTransform(child);
+            tag->hasColorTransform = true;
+        } else if (first.is(child, 2, "ClipActions")) {
+            readClipActions(child, tag->clipActions, ctx.movie->version);
+            tag->hasClipActions = true;
+        }
     }
     return tag;
 }
@@ -118,7 +115,7 @@ std::unique_ptr<SwfTag> readPlaceObject2(const pugi::xml_node& element, SwfXmlRe
 
 // The three late fields appear only when the movie holds them, so that a body that ends
 // before them comes back without them.
-void writePlaceObject3(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node& element) {
+void writePlaceObject3(SwfXmlWriter& ctx, const SwfTag& tag, SwfXmlOut& element) {
     using P = SwfTagPlaceObject3;
     const auto& place = static_cast<const P&>(tag);
     setNumber(element, "PlaceObject2Value", place.flags);
@@ -153,7 +150,7 @@ void writePlaceObject3(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node& ele
         appendClipActions(element, place.clipActions, ctx.movie.version);
 }
 
-std::unique_ptr<SwfTag> readPlaceObject3(const pugi::xml_node& element, SwfXmlReader& ctx) {
+std::unique_ptr<SwfTag> readPlaceObject3(const SwfXmlIn& element, SwfXmlReader& ctx) {
     using P = SwfTagPlaceObject3;
     auto tag = std::make_unique<P>();
     readNumber(element, "PlaceObject2Value", tag->flags);
@@ -174,26 +171,26 @@ std::unique_ptr<SwfTag> readPlaceObject3(const pugi::xml_node& element, SwfXmlRe
                                tag->extendedFlags, P::HasCacheAsBitmap);
     tag->hasVisible =
         mark(readNumber(element, "Visible", tag->visible), tag->extendedFlags, P::HasVisible);
-    if (const pugi::xml_attribute color = findAttribute(element, "BackgroundColor")) {
-        tag->backgroundColor = parseColorWord(color.value());
+    if (const SwfXmlAttribute* color = findAttribute(element, "BackgroundColor")) {
+        tag->backgroundColor = parseColorWord(color->value);
         tag->hasBackgroundColor = true;
         tag->extendedFlags |= P::HasOpaqueBackground;
     }
-    if (const pugi::xml_node matrix = findChild(element, "Matrix")) {
-        tag->matrix = readMatrix(matrix);
-        tag->flags |= P::HasMatrix;
-    }
-    if (const pugi::xml_node transform = findChild(element, "ColorTransform")) {
-        tag->colorTransform = readColorTransform(transform);
-        tag->flags |= P::HasColorTransform;
-    }
-    if (const pugi::xml_node filters = findChild(element, "FilterList")) {
-        readFilterList(filters, tag->filters);
-        tag->extendedFlags |= P::HasFilterList;
-    }
-    if (const pugi::xml_node actions = findChild(element, "ClipActions")) {
-        readClipActions(actions, tag->clipActions, ctx.movie->version);
-        tag->flags |= P::HasClipActions;
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (first.is(child, 0, "Matrix")) {
+            tag->matrix = readMatrix(child);
+            tag->flags |= P::HasMatrix;
+        } else if (first.is(child, 1, "ColorTransform")) {
+            tag->colorTransform = readColorTransform(child);
+            tag->flags |= P::HasColorTransform;
+        } else if (first.is(child, 2, "FilterList")) {
+            readFilterList(child, tag->filters);
+            tag->extendedFlags |= P::HasFilterList;
+        } else if (first.is(child, 3, "ClipActions")) {
+            readClipActions(child, tag->clipActions, ctx.movie->version);
+            tag->flags |= P::HasClipActions;
+        }
     }
     return tag;
 }

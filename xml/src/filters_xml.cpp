@@ -3,6 +3,7 @@
 // integer word, as the two words lie in the file; Strength likewise with bytes.
 #include "filters_xml.h"
 
+#include "family.h"
 #include "swfxml/values.h"
 
 #include <charconv>
@@ -18,41 +19,35 @@ namespace {
 
 // ---- values --------------------------------------------------------------------------------
 
-void setWord(pugi::xml_node& node, const char* name, std::uint32_t value) {
+void setWord(SwfXmlOut& node, const char* name, std::uint32_t value) {
     setNumber(node, name, value);
 }
 
-void readColorWord(const pugi::xml_node& node, std::string_view name, std::uint32_t& target) {
-    if (const pugi::xml_attribute a = findAttribute(node, name))
-        target = parseColorWord(a.value());
+void readColorWord(const SwfXmlIn& node, std::string_view name, std::uint32_t& target) {
+    if (const SwfXmlAttribute* a = findAttribute(node, name))
+        target = parseColorWord(a->value);
 }
 
-void appendFixed(pugi::xml_node& parent, const char* name, std::uint32_t value) {
-    pugi::xml_node element = parent.append_child(name);
+void appendFixed(SwfXmlOut& parent, const char* name, std::uint32_t value) {
+    SwfXmlOut element = parent.child(name);
     setNumber(element, "High", value & 0xFFFF);
     setNumber(element, "Low", value >> 16);
 }
 
-void readFixed(const pugi::xml_node& parent, std::string_view name, std::uint32_t& target) {
-    const pugi::xml_node element = findChild(parent, name);
-    if (!element)
-        return;
+void readFixed(const SwfXmlIn& element, std::uint32_t& target) {
     std::uint16_t high = 0, low = 0;
     readNumber(element, "High", high);
     readNumber(element, "Low", low);
     target = std::uint32_t{low} << 16 | high;
 }
 
-void appendStrength(pugi::xml_node& parent, std::uint16_t value) {
-    pugi::xml_node element = parent.append_child("Strength");
+void appendStrength(SwfXmlOut& parent, std::uint16_t value) {
+    SwfXmlOut element = parent.child("Strength");
     setNumber(element, "High", value & 0xFF);
     setNumber(element, "Low", value >> 8);
 }
 
-void readStrength(const pugi::xml_node& parent, std::uint16_t& target) {
-    const pugi::xml_node element = findChild(parent, "Strength");
-    if (!element)
-        return;
+void readStrength(const SwfXmlIn& element, std::uint16_t& target) {
     std::uint8_t high = 0, low = 0;
     readNumber(element, "High", high);
     readNumber(element, "Low", low);
@@ -60,15 +55,14 @@ void readStrength(const pugi::xml_node& parent, std::uint16_t& target) {
 }
 
 // One bit of a flags byte: bit 0 of the attribute's value, when the attribute is there.
-void readFlag(const pugi::xml_node& bits, std::string_view name, unsigned bit,
-              std::uint8_t& flags) {
+void readFlag(const SwfXmlIn& bits, std::string_view name, unsigned bit, std::uint8_t& flags) {
     std::uint8_t value = 0;
     if (readNumber(bits, name, value))
         flags = static_cast<std::uint8_t>((flags & ~(1u << bit)) | (value & 1u) << bit);
 }
 
 // Passes of width `width` starting at bit `shift`.
-void readPasses(const pugi::xml_node& bits, unsigned width, unsigned shift, std::uint8_t& flags) {
+void readPasses(const SwfXmlIn& bits, unsigned width, unsigned shift, std::uint8_t& flags) {
     std::uint8_t value = 0;
     if (!readNumber(bits, "Passes", value))
         return;
@@ -77,16 +71,15 @@ void readPasses(const pugi::xml_node& bits, unsigned width, unsigned shift, std:
 }
 
 // The shadow layout of the drop shadow and glow: passes in bits 0..4, then three flags.
-void appendShadowBits(pugi::xml_node& parent, std::uint8_t flags) {
-    pugi::xml_node bits = parent.append_child("BitsField");
+void appendShadowBits(SwfXmlOut& parent, std::uint8_t flags) {
+    SwfXmlOut bits = parent.child("BitsField");
     setNumber(bits, "Passes", flags & 0x1F);
     setNumber(bits, "InnerShadow", flags >> 5 & 1);
     setNumber(bits, "Knockout", flags >> 6 & 1);
     setNumber(bits, "CompositeSource", flags >> 7 & 1);
 }
 
-void readShadowBits(const pugi::xml_node& parent, std::uint8_t& flags) {
-    const pugi::xml_node bits = findChild(parent, "BitsField");
+void readShadowBits(const SwfXmlIn& bits, std::uint8_t& flags) {
     readPasses(bits, 5, 0, flags);
     readFlag(bits, "InnerShadow", 5, flags);
     readFlag(bits, "Knockout", 6, flags);
@@ -94,8 +87,8 @@ void readShadowBits(const pugi::xml_node& parent, std::uint8_t& flags) {
 }
 
 // The bevel layout of the bevels and the gradient glow: passes in bits 0..3, then four flags.
-void appendBevelBits(pugi::xml_node& parent, std::uint8_t flags) {
-    pugi::xml_node bits = parent.append_child("BitsField");
+void appendBevelBits(SwfXmlOut& parent, std::uint8_t flags) {
+    SwfXmlOut bits = parent.child("BitsField");
     setNumber(bits, "Passes", flags & 0x0F);
     setNumber(bits, "InnerShadow", flags >> 4 & 1);
     setNumber(bits, "Knockout", flags >> 5 & 1);
@@ -103,8 +96,7 @@ void appendBevelBits(pugi::xml_node& parent, std::uint8_t flags) {
     setNumber(bits, "OnTop", flags >> 7 & 1);
 }
 
-void readBevelBits(const pugi::xml_node& parent, std::uint8_t& flags) {
-    const pugi::xml_node bits = findChild(parent, "BitsField");
+void readBevelBits(const SwfXmlIn& bits, std::uint8_t& flags) {
     readPasses(bits, 4, 0, flags);
     readFlag(bits, "InnerShadow", 4, flags);
     readFlag(bits, "Knockout", 5, flags);
@@ -112,14 +104,50 @@ void readBevelBits(const pugi::xml_node& parent, std::uint8_t& flags) {
     readFlag(bits, "OnTop", 7, flags);
 }
 
+// The children a filter reads, each the first of its name, whatever their order: the 16.16
+// values, the strength and the bits field, in the layout the filter gives its bits.
+struct FixedParts {
+    std::uint32_t* blurX = nullptr;
+    std::uint32_t* blurY = nullptr;
+    std::uint32_t* angle = nullptr;
+    std::uint32_t* distance = nullptr;
+    std::uint16_t* strength = nullptr;
+    void (*readBits)(const SwfXmlIn&, std::uint8_t&) = nullptr;
+    std::uint8_t* flags = nullptr;
+};
+
+// Reads those parts; a child of another name goes to other(child), when given.
+template <class Other>
+void readParts(const SwfXmlIn& element, const FixedParts& parts, Other&& other) {
+    FirstOfEach first;
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
+        if (parts.blurX && first.is(c, 0, "BlurX"))
+            readFixed(c, *parts.blurX);
+        else if (parts.blurY && first.is(c, 1, "BlurY"))
+            readFixed(c, *parts.blurY);
+        else if (parts.angle && first.is(c, 2, "Angle"))
+            readFixed(c, *parts.angle);
+        else if (parts.distance && first.is(c, 3, "Distance"))
+            readFixed(c, *parts.distance);
+        else if (parts.strength && first.is(c, 4, "Strength"))
+            readStrength(c, *parts.strength);
+        else if (parts.readBits && first.is(c, 5, "BitsField"))
+            parts.readBits(c, *parts.flags);
+        else
+            other(c, first);
+    }
+}
+
+void readParts(const SwfXmlIn& element, const FixedParts& parts) {
+    readParts(element, parts, [](const SwfXmlIn&, FirstOfEach&) {});
+}
+
 // The text of the element's children that have text, in order.
 template <class Each>
-void forEachValue(const pugi::xml_node& parent, Each each) {
+void forEachValue(const SwfXmlIn& parent, Each each) {
     if (!parent)
         return;
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
+    for (SwfXmlIn child = parent.nextChild(); child; child = parent.nextChild()) {
         const std::string text = elementText(child);
         if (!text.empty() && !each(text))
             return;
@@ -128,7 +156,7 @@ void forEachValue(const pugi::xml_node& parent, Each each) {
 
 // ---- the filters ---------------------------------------------------------------------------
 
-void writeDropShadow(pugi::xml_node& e, const SwfDropShadowFilter& f) {
+void writeDropShadow(SwfXmlOut& e, const SwfDropShadowFilter& f) {
     setWord(e, "DropShadowColor", f.color);
     appendFixed(e, "BlurX", f.blurX);
     appendFixed(e, "BlurY", f.blurY);
@@ -138,38 +166,35 @@ void writeDropShadow(pugi::xml_node& e, const SwfDropShadowFilter& f) {
     appendShadowBits(e, f.flags);
 }
 
-void readDropShadow(const pugi::xml_node& e, SwfDropShadowFilter& f) {
+void readDropShadow(const SwfXmlIn& e, SwfDropShadowFilter& f) {
     readColorWord(e, "DropShadowColor", f.color);
-    readFixed(e, "BlurX", f.blurX);
-    readFixed(e, "BlurY", f.blurY);
-    readFixed(e, "Angle", f.angle);
-    readFixed(e, "Distance", f.distance);
-    readStrength(e, f.strength);
-    readShadowBits(e, f.flags);
+    readParts(e,
+              {&f.blurX, &f.blurY, &f.angle, &f.distance, &f.strength, &readShadowBits, &f.flags});
 }
 
 // Passes live in bits 3..7; the low three bits are shown as Reserved only when a movie sets
 // them, so that every flags byte survives.
-void writeBlur(pugi::xml_node& e, const SwfBlurFilter& f) {
+void writeBlur(SwfXmlOut& e, const SwfBlurFilter& f) {
     appendFixed(e, "BlurX", f.blurX);
     appendFixed(e, "BlurY", f.blurY);
-    pugi::xml_node bits = e.append_child("BitsField");
+    SwfXmlOut bits = e.child("BitsField");
     setNumber(bits, "Passes", f.flags >> 3);
     if (f.flags & 0x07)
         setNumber(bits, "Reserved", f.flags & 0x07);
 }
 
-void readBlur(const pugi::xml_node& e, SwfBlurFilter& f) {
-    readFixed(e, "BlurX", f.blurX);
-    readFixed(e, "BlurY", f.blurY);
-    const pugi::xml_node bits = findChild(e, "BitsField");
-    readPasses(bits, 5, 3, f.flags);
+void readBlurBits(const SwfXmlIn& bits, std::uint8_t& flags) {
+    readPasses(bits, 5, 3, flags);
     std::uint8_t reserved = 0;
     if (readNumber(bits, "Reserved", reserved))
-        f.flags = static_cast<std::uint8_t>((f.flags & ~0x07) | (reserved & 0x07));
+        flags = static_cast<std::uint8_t>((flags & ~0x07) | (reserved & 0x07));
 }
 
-void writeGlow(pugi::xml_node& e, const SwfGlowFilter& f) {
+void readBlur(const SwfXmlIn& e, SwfBlurFilter& f) {
+    readParts(e, {&f.blurX, &f.blurY, nullptr, nullptr, nullptr, &readBlurBits, &f.flags});
+}
+
+void writeGlow(SwfXmlOut& e, const SwfGlowFilter& f) {
     setWord(e, "RGBA", f.color);
     appendFixed(e, "BlurX", f.blurX);
     appendFixed(e, "BlurY", f.blurY);
@@ -177,15 +202,12 @@ void writeGlow(pugi::xml_node& e, const SwfGlowFilter& f) {
     appendShadowBits(e, f.flags);
 }
 
-void readGlow(const pugi::xml_node& e, SwfGlowFilter& f) {
+void readGlow(const SwfXmlIn& e, SwfGlowFilter& f) {
     readColorWord(e, "RGBA", f.color);
-    readFixed(e, "BlurX", f.blurX);
-    readFixed(e, "BlurY", f.blurY);
-    readStrength(e, f.strength);
-    readShadowBits(e, f.flags);
+    readParts(e, {&f.blurX, &f.blurY, nullptr, nullptr, &f.strength, &readShadowBits, &f.flags});
 }
 
-void writeBevel(pugi::xml_node& e, const SwfBevelFilter& f) {
+void writeBevel(SwfXmlOut& e, const SwfBevelFilter& f) {
     setWord(e, "ShadowColor", f.shadowColor);
     setWord(e, "HighlightColor", f.highlightColor);
     appendFixed(e, "BlurX", f.blurX);
@@ -196,27 +218,23 @@ void writeBevel(pugi::xml_node& e, const SwfBevelFilter& f) {
     appendBevelBits(e, f.flags);
 }
 
-void readBevel(const pugi::xml_node& e, SwfBevelFilter& f) {
+void readBevel(const SwfXmlIn& e, SwfBevelFilter& f) {
     readColorWord(e, "ShadowColor", f.shadowColor);
     readColorWord(e, "HighlightColor", f.highlightColor);
-    readFixed(e, "BlurX", f.blurX);
-    readFixed(e, "BlurY", f.blurY);
-    readFixed(e, "Angle", f.angle);
-    readFixed(e, "Distance", f.distance);
-    readStrength(e, f.strength);
-    readBevelBits(e, f.flags);
+    readParts(e,
+              {&f.blurX, &f.blurY, &f.angle, &f.distance, &f.strength, &readBevelBits, &f.flags});
 }
 
-void appendGradientLists(pugi::xml_node& e, const SwfGradientFilter& f) {
-    pugi::xml_node colors = e.append_child("GradientColors");
+void appendGradientLists(SwfXmlOut& e, const SwfGradientFilter& f) {
+    SwfXmlOut colors = e.child("GradientColors");
     for (std::uint32_t color : f.colors)
-        colors.append_child("Color").text().set(formatNumber(color).c_str());
-    pugi::xml_node ratios = e.append_child("GradientRation");
+        colors.child("Color").text(formatNumber(color));
+    SwfXmlOut ratios = e.child("GradientRation");
     for (std::uint8_t ratio : f.ratios)
-        ratios.append_child("Ratio").text().set(formatNumber(ratio).c_str());
+        ratios.child("Ratio").text(formatNumber(ratio));
 }
 
-void appendGradientFields(pugi::xml_node& e, const SwfGradientFilter& f) {
+void appendGradientFields(SwfXmlOut& e, const SwfGradientFilter& f) {
     appendFixed(e, "BlurX", f.blurX);
     appendFixed(e, "BlurY", f.blurY);
     appendFixed(e, "Angle", f.angle);
@@ -226,7 +244,7 @@ void appendGradientFields(pugi::xml_node& e, const SwfGradientFilter& f) {
 }
 
 // The gradient glow shows its lists before the other fields, the gradient bevel after them.
-void writeGradient(pugi::xml_node& e, const SwfGradientFilter& f, bool listsFirst) {
+void writeGradient(SwfXmlOut& e, const SwfGradientFilter& f, bool listsFirst) {
     setNumber(e, "NumColors", static_cast<std::int64_t>(f.colors.size()));
     if (listsFirst)
         appendGradientLists(e, f);
@@ -236,67 +254,71 @@ void writeGradient(pugi::xml_node& e, const SwfGradientFilter& f, bool listsFirs
 }
 
 // NumColors is not needed: the count byte follows the lists.
-void readGradient(const pugi::xml_node& e, SwfGradientFilter& f) {
-    forEachValue(findChild(e, "GradientColors"), [&](const std::string& text) {
-        f.colors.push_back(parseColorWord(text));
-        return true;
-    });
-    forEachValue(findChild(e, "GradientRation"), [&](const std::string& text) {
-        f.ratios.push_back(parseNumber<std::uint8_t>(text));
-        return true;
-    });
-    readFixed(e, "BlurX", f.blurX);
-    readFixed(e, "BlurY", f.blurY);
-    readFixed(e, "Angle", f.angle);
-    readFixed(e, "Distance", f.distance);
-    readStrength(e, f.strength);
-    readBevelBits(e, f.flags);
+void readGradient(const SwfXmlIn& e, SwfGradientFilter& f) {
+    readParts(e, {&f.blurX, &f.blurY, &f.angle, &f.distance, &f.strength, &readBevelBits, &f.flags},
+              [&](const SwfXmlIn& c, FirstOfEach& first) {
+                  if (first.is(c, 6, "GradientColors"))
+                      forEachValue(c, [&](const std::string& text) {
+                          f.colors.push_back(parseColorWord(text));
+                          return true;
+                      });
+                  else if (first.is(c, 7, "GradientRation"))
+                      forEachValue(c, [&](const std::string& text) {
+                          f.ratios.push_back(parseNumber<std::uint8_t>(text));
+                          return true;
+                      });
+              });
 }
 
 // Clamp is bit 1; Reserved is the rest of the byte (bit 0 preserve-alpha and bits 2..7),
 // shown only when a movie sets any of it.
-void writeConvolution(pugi::xml_node& e, const SwfConvolutionFilter& f) {
+void writeConvolution(SwfXmlOut& e, const SwfConvolutionFilter& f) {
     setNumber(e, "MatrixX", f.matrixX);
     setNumber(e, "MatrixY", f.matrixY);
     setFloat(e, "Divisor", f.divisor);
     setFloat(e, "Bias", f.bias);
     setWord(e, "DefaultColor", f.defaultColor);
-    pugi::xml_node bits = e.append_child("BitsField");
+    SwfXmlOut bits = e.child("BitsField");
     setNumber(bits, "Clamp", f.flags >> 1 & 1);
     if (const std::uint8_t reserved = f.flags & ~SwfConvolutionFilter::Clamp)
         setNumber(bits, "Reserved", reserved);
-    pugi::xml_node matrix = e.append_child("Matrix");
+    SwfXmlOut matrix = e.child("Matrix");
     for (float value : f.matrix)
-        matrix.append_child("Code").text().set(formatFloat(value).c_str());
+        matrix.child("Code").text(formatFloat(value));
 }
 
-void readConvolution(const pugi::xml_node& e, SwfConvolutionFilter& f) {
+void readConvolution(const SwfXmlIn& e, SwfConvolutionFilter& f) {
     readNumber(e, "MatrixX", f.matrixX);
     readNumber(e, "MatrixY", f.matrixY);
     readNumber(e, "Divisor", f.divisor);
     readNumber(e, "Bias", f.bias);
     readColorWord(e, "DefaultColor", f.defaultColor);
-    const pugi::xml_node bits = findChild(e, "BitsField");
-    readFlag(bits, "Clamp", 1, f.flags);
-    std::uint8_t reserved = 0;
-    if (readNumber(bits, "Reserved", reserved))
-        f.flags = static_cast<std::uint8_t>((f.flags & SwfConvolutionFilter::Clamp) |
-                                            (reserved & ~SwfConvolutionFilter::Clamp));
-    forEachValue(findChild(e, "Matrix"), [&](const std::string& text) {
-        f.matrix.push_back(parseNumber<float>(text));
-        return true;
-    });
+    FirstOfEach first;
+    for (SwfXmlIn c = e.nextChild(); c; c = e.nextChild()) {
+        if (first.is(c, 0, "BitsField")) {
+            readFlag(c, "Clamp", 1, f.flags);
+            std::uint8_t reserved = 0;
+            if (readNumber(c, "Reserved", reserved))
+                f.flags = static_cast<std::uint8_t>((f.flags & SwfConvolutionFilter::Clamp) |
+                                                    (reserved & ~SwfConvolutionFilter::Clamp));
+        } else if (first.is(c, 1, "Matrix")) {
+            forEachValue(c, [&](const std::string& text) {
+                f.matrix.push_back(parseNumber<float>(text));
+                return true;
+            });
+        }
+    }
 }
 
-void writeColorMatrix(pugi::xml_node& e, const SwfColorMatrixFilter& f) {
-    pugi::xml_node matrix = e.append_child("Matrix");
+void writeColorMatrix(SwfXmlOut& e, const SwfColorMatrixFilter& f) {
+    SwfXmlOut matrix = e.child("Matrix");
     for (float value : f.matrix)
-        matrix.append_child("Value").text().set(formatFloat(value).c_str());
+        matrix.child("Value").text(formatFloat(value));
 }
 
-void readColorMatrix(const pugi::xml_node& e, SwfColorMatrixFilter& f) {
+void readColorMatrix(const SwfXmlIn& e, SwfColorMatrixFilter& f) {
     std::size_t i = 0;
-    forEachValue(firstElement(e), [&](const std::string& text) {
+    forEachValue(e.nextChild(), [&](const std::string& text) {
         f.matrix[i++] = parseNumber<float>(text);
         return i < f.matrix.size();
     });
@@ -323,13 +345,13 @@ std::uint32_t parseColorWord(std::string_view text) {
     return error == std::errc() && end == text.data() + text.size() ? value : 0;
 }
 
-pugi::xml_node appendFilterList(pugi::xml_node& parent, const SwfFilterList& list) {
-    pugi::xml_node element = parent.append_child("FilterList");
+SwfXmlOut appendFilterList(SwfXmlOut& parent, const SwfFilterList& list) {
+    SwfXmlOut element = parent.child("FilterList");
     for (const auto& entry : list.filters) {
         // An entry the binary writer would refuse is left out here; the size pass names it.
         if (!entry || !entry->filter || entry->id >= std::size(kFilterNames))
             continue;
-        pugi::xml_node e = element.append_child(kFilterNames[entry->id]);
+        SwfXmlOut e = element.child(kFilterNames[entry->id]);
         const SwfGenericFilter& filter = *entry->filter;
         if (const auto* f = dynamic_cast<const SwfDropShadowFilter*>(&filter))
             writeDropShadow(e, *f);
@@ -349,11 +371,9 @@ pugi::xml_node appendFilterList(pugi::xml_node& parent, const SwfFilterList& lis
     return element;
 }
 
-void readFilterList(const pugi::xml_node& element, SwfFilterList& list) {
+void readFilterList(const SwfXmlIn& element, SwfFilterList& list) {
     list.filters.clear();
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
         std::uint8_t id = 0;
         while (id < std::size(kFilterNames) && !namesEqual(child.name(), kFilterNames[id]))
             ++id;

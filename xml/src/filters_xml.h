@@ -3,18 +3,18 @@
 
 #include "libswf/filters.h"
 
+#include "swfxml/values.h"
 #include <cstdint>
-#include <pugixml.hpp>
 #include <string_view>
 
 namespace swfxml {
 
 // Appends a FilterList element with one child per filter, in list order, its element chosen
 // by the filter id.
-pugi::xml_node appendFilterList(pugi::xml_node& parent, const libswf::SwfFilterList& list);
+SwfXmlOut appendFilterList(SwfXmlOut& parent, const libswf::SwfFilterList& list);
 // Replaces list with the filters of a FilterList element; children that name no filter are
 // skipped.
-void readFilterList(const pugi::xml_node& element, libswf::SwfFilterList& list);
+void readFilterList(const SwfXmlIn& element, libswf::SwfFilterList& list);
 
 // A colour word in decimal, in hexadecimal after 0x, or in octal after a leading 0; text of
 // any other form gives 0.

@@ -6,6 +6,8 @@
 
 #include "libswf/fonts.h"
 
+#include <charconv>
+
 namespace swfxml {
 
 using namespace libswf;
@@ -16,23 +18,23 @@ namespace {
 // three levels in the printed document.
 constexpr int kDataDepth = 2;
 
-pugi::xml_node appendBitsField(pugi::xml_node& element) {
-    return element.append_child("BitsField");
+SwfXmlOut appendBitsField(SwfXmlOut& element) {
+    return element.child("BitsField");
 }
 
 // ---- shared pieces ----------------------------------------------------------------------
 
-void appendGlyphs(pugi::xml_node& parent, const char* name, const SwfShapes& glyphs) {
-    pugi::xml_node list = parent.append_child(name);
+void appendGlyphs(SwfXmlOut& parent, const char* name, const SwfShapes& glyphs) {
+    SwfXmlOut list = parent.child(name);
     for (const auto& glyph : glyphs) {
-        pugi::xml_node element = list.append_child("Glyphs");
+        SwfXmlOut element = list.child("Glyphs");
         appendShapeRecords(element, *glyph, false);
     }
 }
 
 // Each child named Glyphs is one glyph; other children are skipped.
-void readGlyphs(const pugi::xml_node& list, SwfShapes& glyphs) {
-    for (pugi::xml_node c = firstElement(list); c; c = nextSiblingElement(c)) {
+void readGlyphs(const SwfXmlIn& list, SwfShapes& glyphs) {
+    for (SwfXmlIn c = list.nextChild(); c; c = list.nextChild()) {
         if (!namesEqual(c.name(), "Glyphs"))
             continue;
         auto glyph = std::make_unique<SwfShapeRecords>();
@@ -42,18 +44,20 @@ void readGlyphs(const pugi::xml_node& list, SwfShapes& glyphs) {
 }
 
 template <class T>
-void appendNumbers(pugi::xml_node& parent, const char* name, const SwfVector<T>& values) {
-    pugi::xml_node list = parent.append_child(name);
-    for (const T value : values)
-        list.append_child("Code")
-            .append_child(pugi::node_pcdata)
-            .set_value(formatNumber(value).c_str());
+void appendNumbers(SwfXmlOut& parent, const char* name, const SwfVector<T>& values) {
+    SwfXmlOut list = parent.child(name);
+    for (const T value : values) {
+        char buffer[24];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+        list.child("Code").text(
+            std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+    }
 }
 
 // The text of every child element is one number; a child without text is skipped.
 template <class T>
-void readNumbers(const pugi::xml_node& list, SwfVector<T>& values) {
-    for (pugi::xml_node c = firstElement(list); c; c = nextSiblingElement(c)) {
+void readNumbers(const SwfXmlIn& list, SwfVector<T>& values) {
+    for (SwfXmlIn c = list.nextChild(); c; c = list.nextChild()) {
         const std::string text = elementText(c);
         if (!text.empty())
             values.push_back(parseNumber<T>(text));
@@ -61,26 +65,26 @@ void readNumbers(const pugi::xml_node& list, SwfVector<T>& values) {
 }
 
 // The font names that count a terminating zero say so, so that they come back unchanged.
-void setFontName(pugi::xml_node& element, const SwfFontName& name) {
+void setFontName(SwfXmlOut& element, const SwfFontName& name) {
     setString(element, "FontName", name.name);
 }
 
-void setNameTerminated(pugi::xml_node& element, const SwfFontName& name) {
+void setNameTerminated(SwfXmlOut& element, const SwfFontName& name) {
     if (name.terminated)
         setBool(element, "FontNameTerminated", true);
 }
 
-void readFontName(const pugi::xml_node& element, SwfFontName& name) {
+void readFontName(const SwfXmlIn& element, SwfFontName& name) {
     readString(element, "FontName", name.name);
     readBool(element, "FontNameTerminated", name.terminated);
 }
 
-void setReserved(pugi::xml_node& element, unsigned bits) {
+void setReserved(SwfXmlOut& element, unsigned bits) {
     if (bits)
         setNumber(element, "Reserved", bits);
 }
 
-std::uint8_t readReserved(const pugi::xml_node& element, std::uint8_t mask) {
+std::uint8_t readReserved(const SwfXmlIn& element, std::uint8_t mask) {
     std::uint8_t bits = 0;
     readNumber(element, "Reserved", bits);
     return bits & mask;
@@ -88,23 +92,23 @@ std::uint8_t readReserved(const pugi::xml_node& element, std::uint8_t mask) {
 
 // ---- DefineFont -------------------------------------------------------------------------
 
-void writeDefineFont(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineFont(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& font = static_cast<const SwfTagDefineFont&>(tag);
     setNumber(element, "FontId", font.id);
     appendGlyphs(element, "GlyphShapeTable", font.glyphs);
 }
 
 // The first child, whatever its name, is the glyph list.
-std::unique_ptr<SwfTag> readDefineFont(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineFont(const SwfXmlIn& element, SwfXmlReader&) {
     auto font = std::make_unique<SwfTagDefineFont>();
     readNumber(element, "FontId", font->id);
-    readGlyphs(firstElement(element), font->glyphs);
+    readGlyphs(element.nextChild(), font->glyphs);
     return font;
 }
 
 // ---- DefineFont2, DefineFont3 -----------------------------------------------------------
 
-void writeDefineFont2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineFont2(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& font = static_cast<const SwfTagDefineFont2Base&>(tag);
     const bool layout = font.layoutPresent();
     setNumber(element, "FontId", font.id);
@@ -118,7 +122,7 @@ void writeDefineFont2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element)
     setNameTerminated(element, font.fontName);
     if (font.writesNoOffsetTable())
         setBool(element, "NoOffsetTable", true);
-    pugi::xml_node bits = appendBitsField(element);
+    SwfXmlOut bits = appendBitsField(element);
     setBool(bits, "Bold", font.bold);
     setBool(bits, "Italic", font.italic);
     setBool(bits, "WideCodes", font.wideCodes);
@@ -131,14 +135,14 @@ void writeDefineFont2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element)
     if (!layout)
         return;
     appendNumbers(element, "AdvanceTable", font.advanceTable);
-    pugi::xml_node bounds = element.append_child("BoundsTable");
+    SwfXmlOut bounds = element.child("BoundsTable");
     for (const auto& rect : font.boundsTable)
         appendRect(bounds, "Bound", *rect);
     if (font.kerningTable.empty())
         return;
-    pugi::xml_node kerning = element.append_child("KerningTable");
+    SwfXmlOut kerning = element.child("KerningTable");
     for (const auto& record : font.kerningTable) {
-        pugi::xml_node e = kerning.append_child("KerningRecord");
+        SwfXmlOut e = kerning.child("KerningRecord");
         setNumber(e, "KerningCode1", record->code1);
         setNumber(e, "KerningCode2", record->code2);
         setNumber(e, "Adjustment", record->adjustment);
@@ -146,7 +150,7 @@ void writeDefineFont2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element)
 }
 
 template <class T>
-std::unique_ptr<SwfTag> readDefineFont2(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineFont2(const SwfXmlIn& element, SwfXmlReader&) {
     auto font = std::make_unique<T>();
     readNumber(element, "FontId", font->id);
     readNumber(element, "LanguageCode", font->languageCode);
@@ -155,8 +159,8 @@ std::unique_ptr<SwfTag> readDefineFont2(const pugi::xml_node& element, SwfXmlRea
     readNumber(element, "Descent", font->descent);
     readNumber(element, "Leading", font->leading);
     readBool(element, "NoOffsetTable", font->noOffsetTable);
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
-        const char* name = c.name();
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
+        const std::string_view name = c.name();
         if (namesEqual(name, "BitsField")) {
             readBool(c, "Bold", font->bold);
             readBool(c, "Italic", font->italic);
@@ -172,10 +176,10 @@ std::unique_ptr<SwfTag> readDefineFont2(const pugi::xml_node& element, SwfXmlRea
         } else if (namesEqual(name, "AdvanceTable")) {
             readNumbers(c, font->advanceTable);
         } else if (namesEqual(name, "BoundsTable")) {
-            for (pugi::xml_node b = firstElement(c); b; b = nextSiblingElement(b))
+            for (SwfXmlIn b = c.nextChild(); b; b = c.nextChild())
                 font->boundsTable.push_back(std::make_unique<SwfRect>(readRect(b)));
         } else if (namesEqual(name, "KerningTable")) {
-            for (pugi::xml_node k = firstElement(c); k; k = nextSiblingElement(k)) {
+            for (SwfXmlIn k = c.nextChild(); k; k = c.nextChild()) {
                 if (!namesEqual(k.name(), "KerningRecord"))
                     continue;
                 auto record = std::make_unique<SwfKerningRecord>();
@@ -191,43 +195,45 @@ std::unique_ptr<SwfTag> readDefineFont2(const pugi::xml_node& element, SwfXmlRea
 
 // ---- DefineFont4 ------------------------------------------------------------------------
 
-void writeDefineFont4(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineFont4(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& font = static_cast<const SwfTagDefineFont4&>(tag);
     setNumber(element, "FontId", font.id);
     setString(element, "FontName", font.fontName);
     setReserved(element, font.reserved & 0xF8);
-    pugi::xml_node bits = appendBitsField(element);
+    SwfXmlOut bits = appendBitsField(element);
     setBool(bits, "Bold", font.bold);
     setBool(bits, "Italic", font.italic);
     if (font.hasFontData && !font.fontData.empty())
         appendBase64(element, "FontData", font.fontData, kDataDepth);
 }
 
-std::unique_ptr<SwfTag> readDefineFont4(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineFont4(const SwfXmlIn& element, SwfXmlReader&) {
     auto font = std::make_unique<SwfTagDefineFont4>();
     readNumber(element, "FontId", font->id);
     readString(element, "FontName", font->fontName);
     font->reserved = readReserved(element, 0xF8);
-    if (const pugi::xml_node bits = findChild(element, "BitsField")) {
-        readBool(bits, "Bold", font->bold);
-        readBool(bits, "Italic", font->italic);
-    }
-    if (const pugi::xml_node data = findChild(element, "FontData")) {
-        font->fontData = base64DecodeElement(data);
-        font->hasFontData = !font->fontData.empty();
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (first.is(child, 0, "BitsField")) {
+            readBool(child, "Bold", font->bold);
+            readBool(child, "Italic", font->italic);
+        } else if (first.is(child, 1, "FontData")) {
+            font->fontData = base64DecodeElement(child);
+            font->hasFontData = !font->fontData.empty();
+        }
     }
     return font;
 }
 
 // ---- DefineFontInfo, DefineFontInfo2 ----------------------------------------------------
 
-void writeDefineFontInfo(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineFontInfo(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& info = static_cast<const SwfTagDefineFontInfo&>(tag);
     setNumber(element, "FontId", info.fontId);
     setFontName(element, info.fontName);
     setNameTerminated(element, info.fontName);
     setReserved(element, info.reserved & 0xC0);
-    pugi::xml_node bits = appendBitsField(element);
+    SwfXmlOut bits = appendBitsField(element);
     setBool(bits, "SmallText", info.smallText);
     setBool(bits, "ShiftJIS", info.shiftJIS);
     setBool(bits, "ANSI", info.ansi);
@@ -237,64 +243,70 @@ void writeDefineFontInfo(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& eleme
     appendNumbers(element, "CodesTable", info.codeTable);
 }
 
-std::unique_ptr<SwfTag> readDefineFontInfo(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineFontInfo(const SwfXmlIn& element, SwfXmlReader&) {
     auto info = std::make_unique<SwfTagDefineFontInfo>();
     readNumber(element, "FontId", info->fontId);
     readFontName(element, info->fontName);
     info->reserved = readReserved(element, 0xC0);
-    if (const pugi::xml_node bits = findChild(element, "BitsField")) {
-        readBool(bits, "SmallText", info->smallText);
-        readBool(bits, "ShiftJIS", info->shiftJIS);
-        readBool(bits, "ANSI", info->ansi);
-        readBool(bits, "Italic", info->italic);
-        readBool(bits, "Bold", info->bold);
-        readBool(bits, "WideCodes", info->wideCodes);
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (first.is(child, 0, "BitsField")) {
+            readBool(child, "SmallText", info->smallText);
+            readBool(child, "ShiftJIS", info->shiftJIS);
+            readBool(child, "ANSI", info->ansi);
+            readBool(child, "Italic", info->italic);
+            readBool(child, "Bold", info->bold);
+            readBool(child, "WideCodes", info->wideCodes);
+        } else if (first.is(child, 1, "CodesTable")) {
+            readNumbers(child, info->codeTable);
+        }
     }
-    if (const pugi::xml_node codes = findChild(element, "CodesTable"))
-        readNumbers(codes, info->codeTable);
     return info;
 }
 
-void writeDefineFontInfo2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineFontInfo2(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& info = static_cast<const SwfTagDefineFontInfo2&>(tag);
     setNumber(element, "FontId", info.fontId);
     setFontName(element, info.fontName);
     setNumber(element, "LanguageCode", info.languageCode);
     setNameTerminated(element, info.fontName);
     setReserved(element, info.reserved & 0xD8);
-    pugi::xml_node bits = appendBitsField(element);
+    SwfXmlOut bits = appendBitsField(element);
     setBool(bits, "SmallText", info.smallText);
     setBool(bits, "Italic", info.italic);
     setBool(bits, "Bold", info.bold);
     appendNumbers(element, "CodesTable", info.codeTable);
 }
 
-std::unique_ptr<SwfTag> readDefineFontInfo2(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineFontInfo2(const SwfXmlIn& element, SwfXmlReader&) {
     auto info = std::make_unique<SwfTagDefineFontInfo2>();
     readNumber(element, "FontId", info->fontId);
     readFontName(element, info->fontName);
     readNumber(element, "LanguageCode", info->languageCode);
     info->reserved = readReserved(element, 0xD8);
-    if (const pugi::xml_node bits = findChild(element, "BitsField")) {
-        readBool(bits, "SmallText", info->smallText);
-        readBool(bits, "Italic", info->italic);
-        readBool(bits, "Bold", info->bold);
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (first.is(child, 0, "BitsField")) {
+            readBool(child, "SmallText", info->smallText);
+            readBool(child, "Italic", info->italic);
+            readBool(child, "Bold", info->bold);
+        } else if (first.is(child, 1, "CodesTable")) {
+            readNumbers(child, info->codeTable);
+        }
     }
-    if (const pugi::xml_node codes = findChild(element, "CodesTable"))
-        readNumbers(codes, info->codeTable);
     return info;
 }
 
 // ---- DefineFontName ---------------------------------------------------------------------
 
-void writeDefineFontName(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineFontName(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& name = static_cast<const SwfTagDefineFontName&>(tag);
     setNumber(element, "FontId", name.id);
     setString(element, "Name", name.name);
     setString(element, "Copyright", name.copyright);
 }
 
-std::unique_ptr<SwfTag> readDefineFontName(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineFontName(const SwfXmlIn& element, SwfXmlReader&) {
     auto name = std::make_unique<SwfTagDefineFontName>();
     readNumber(element, "FontId", name->id);
     readString(element, "Name", name->name);
@@ -304,19 +316,19 @@ std::unique_ptr<SwfTag> readDefineFontName(const pugi::xml_node& element, SwfXml
 
 // ---- DefineFontAlignZones ---------------------------------------------------------------
 
-void writeDefineFontAlignZones(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineFontAlignZones(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& zones = static_cast<const SwfTagDefineFontAlignZones&>(tag);
     setNumber(element, "FontId", zones.fontId);
     setNumber(element, "CSMTableHint", zones.csm >> 6);
     setReserved(element, zones.csm & 0x3F);
-    pugi::xml_node records = element.append_child("ZoneRecords");
+    SwfXmlOut records = element.child("ZoneRecords");
     for (const SwfZoneRecord& record : zones.zoneTable) {
-        pugi::xml_node r = records.append_child("ZoneRecord");
+        SwfXmlOut r = records.child("ZoneRecord");
         setBool(r, "ZoneMaskX", (record.mask & SwfZoneRecord::MaskX) != 0);
         setBool(r, "ZoneMaskY", (record.mask & SwfZoneRecord::MaskY) != 0);
         setReserved(r, record.mask & 0xFC);
         for (const SwfZoneData& data : record.zoneData) {
-            pugi::xml_node d = r.append_child("ZoneData");
+            SwfXmlOut d = r.child("ZoneData");
             setNumber(d, "AlignmentCoordinate", data.alignmentCoordinate);
             setNumber(d, "Range", data.range);
         }
@@ -324,13 +336,14 @@ void writeDefineFontAlignZones(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node&
 }
 
 // The first child, whatever its name, holds the zone records.
-std::unique_ptr<SwfTag> readDefineFontAlignZones(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineFontAlignZones(const SwfXmlIn& element, SwfXmlReader&) {
     auto zones = std::make_unique<SwfTagDefineFontAlignZones>();
     readNumber(element, "FontId", zones->fontId);
     std::uint8_t hint = 0;
     readNumber(element, "CSMTableHint", hint);
     zones->csm = static_cast<std::uint8_t>(hint << 6 | readReserved(element, 0x3F));
-    for (pugi::xml_node r = firstElement(firstElement(element)); r; r = nextSiblingElement(r)) {
+    const SwfXmlIn list = element.nextChild();
+    for (SwfXmlIn r = list.nextChild(); r; r = list.nextChild()) {
         if (!namesEqual(r.name(), "ZoneRecord"))
             continue;
         SwfZoneRecord& record = zones->zoneTable.emplace_back();
@@ -340,7 +353,7 @@ std::unique_ptr<SwfTag> readDefineFontAlignZones(const pugi::xml_node& element, 
         record.mask =
             static_cast<std::uint8_t>(readReserved(r, 0xFC) | (x ? SwfZoneRecord::MaskX : 0) |
                                       (y ? SwfZoneRecord::MaskY : 0));
-        for (pugi::xml_node d = firstElement(r); d; d = nextSiblingElement(d)) {
+        for (SwfXmlIn d = r.nextChild(); d; d = r.nextChild()) {
             if (!namesEqual(d.name(), "ZoneData"))
                 continue;
             SwfZoneData& data = record.zoneData.emplace_back();

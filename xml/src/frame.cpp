@@ -2,6 +2,7 @@
 // registry tables, the "Unknown" form of raw tags, and the frame's own tags (ShowFrame, End,
 // DefineSprite).
 #include "family.h"
+#include "tree.h"
 
 #include "libswf/exception.h"
 #include "libswf/utils.h"
@@ -51,35 +52,6 @@ double* tagSlot(SwfXmlTimes* times, std::uint16_t code) {
 constexpr unsigned kMaxNesting = 32;
 thread_local unsigned t_nesting = 0;
 
-// Parse flags: keep attribute values and character data exactly as written, so that
-// strings of any byte survive (no whitespace folding, no line-end conversion).
-constexpr unsigned kParseFlags =
-    pugi::parse_default & ~pugi::parse_wconv_attribute & ~pugi::parse_eol;
-
-struct StringWriter : pugi::xml_writer {
-    std::string* out;
-    void write(const void* data, std::size_t size) override {
-        out->append(static_cast<const char*>(data), size);
-    }
-};
-
-struct CountingWriter : pugi::xml_writer {
-    std::size_t total = 0;
-    void write(const void*, std::size_t size) override { total += size; }
-};
-
-constexpr unsigned kPrintFlags = pugi::format_indent;
-
-void printInto(const pugi::xml_node& node, std::string& out) {
-    // Sizing first keeps a large document from being copied while the string grows.
-    CountingWriter counter;
-    node.print(counter, "    ", kPrintFlags, pugi::encoding_utf8);
-    out.reserve(out.size() + counter.total);
-    StringWriter writer;
-    writer.out = &out;
-    node.print(writer, "    ", kPrintFlags, pugi::encoding_utf8);
-}
-
 std::array<bool, 1024> keepRawTable() {
     std::array<bool, 1024> keep;
     keep.fill(true);
@@ -89,12 +61,55 @@ std::array<bool, 1024> keepRawTable() {
     return keep;
 }
 
+// Element names to tag codes, from the registry's names plus "Unknown", in lower case and
+// sorted, built on first use.
+class TagNames {
+public:
+    TagNames() {
+        for (const SwfTagInfo& info : swfTagTable())
+            m_names.emplace_back(lower(info.name), info.code);
+        m_names.emplace_back(lower("Unknown"), kUnknownElementCode);
+        std::sort(m_names.begin(), m_names.end());
+    }
+
+    // The code of a name in any case, or null.
+    const std::uint16_t* find(std::string_view name) const {
+        char buffer[48];
+        if (name.size() > sizeof buffer)
+            return nullptr;
+        for (std::size_t i = 0; i < name.size(); ++i)
+            buffer[i] =
+                name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] + 32) : name[i];
+        const std::string_view key(buffer, name.size());
+        const auto found = std::lower_bound(m_names.begin(), m_names.end(), key,
+                                            [](const std::pair<std::string, std::uint16_t>& entry,
+                                               std::string_view k) { return entry.first < k; });
+        return found != m_names.end() && found->first == key ? &found->second : nullptr;
+    }
+
+private:
+    static std::string lower(std::string_view name) {
+        std::string out(name);
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c + 32);
+        return out;
+    }
+
+    std::vector<std::pair<std::string, std::uint16_t>> m_names;
+};
+
+const TagNames& tagNames() {
+    static const TagNames names;
+    return names;
+}
+
 // ---- the stage --------------------------------------------------------------------------
 
 // Width and Height give the stage in whole pixels from the origin. A movie whose stage rectangle
 // says more (a corner away from the origin, twips beyond whole pixels, or fields wider than
 // needed) shows the rectangle itself in twips as well, so that its header comes back unchanged.
-void appendExactFrame(pugi::xml_node& root, const SwfRect& frame) {
+void appendExactFrame(SwfXmlOut& root, const SwfRect& frame) {
     const std::int64_t width = static_cast<std::int64_t>(frame.xmax) - frame.xmin;
     const std::int64_t height = static_cast<std::int64_t>(frame.ymax) - frame.ymin;
     if (frame.xmin == 0 && frame.ymin == 0 && width % 20 == 0 && height % 20 == 0 &&
@@ -108,7 +123,7 @@ void appendExactFrame(pugi::xml_node& root, const SwfRect& frame) {
 }
 
 // Each of the four found replaces its side of the rectangle Width and Height gave.
-void readExactFrame(const pugi::xml_node& root, SwfRect& frame) {
+void readExactFrame(const SwfXmlIn& root, SwfRect& frame) {
     readNumber(root, "FrameMinX", frame.xmin);
     readNumber(root, "FrameMinY", frame.ymin);
     readNumber(root, "FrameMaxX", frame.xmax);
@@ -118,8 +133,7 @@ void readExactFrame(const pugi::xml_node& root, SwfRect& frame) {
 
 // ---- Unknown ----------------------------------------------------------------------------
 
-void writeUnknown(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& parent) {
-    pugi::xml_node element = parent.append_child("Unknown");
+void writeUnknown(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     setNumber(element, "TagType", tag.code());
     if (const auto* raw = dynamic_cast<const SwfTagUnknown*>(&tag)) {
         if (raw->hasId)
@@ -129,14 +143,15 @@ void writeUnknown(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& parent) {
     }
 }
 
-std::unique_ptr<SwfTag> readUnknown(const pugi::xml_node& element, SwfXmlReader&) {
+// The body is the first child named Data.
+std::unique_ptr<SwfTag> readUnknown(const SwfXmlIn& element, SwfXmlReader&) {
     std::uint16_t code = 0;
     readNumber(element, "TagType", code);
     // The id is split off only when the element gives one, as the writer does; a raw tag
     // whose body is only its id is written with the id and without Data.
     std::uint16_t id = 0;
     const bool givesId = readNumber(element, "CharacterId", id);
-    const pugi::xml_node data = findChild(element, "Data");
+    const SwfXmlIn data = findChild(element, "Data");
     if (!data && !givesId)
         return std::make_unique<SwfTag>(code);
     const SwfTagInfo* info = findSwfTag(code);
@@ -148,17 +163,17 @@ std::unique_ptr<SwfTag> readUnknown(const pugi::xml_node& element, SwfXmlReader&
 
 // ---- frame tags -------------------------------------------------------------------------
 
-void writeNothing(SwfXmlWriter&, const SwfTag&, pugi::xml_node&) {}
+void writeNothing(SwfXmlWriter&, const SwfTag&, SwfXmlOut&) {}
 
-std::unique_ptr<SwfTag> readShowFrame(const pugi::xml_node&, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readShowFrame(const SwfXmlIn&, SwfXmlReader&) {
     return std::make_unique<SwfTagShowFrame>();
 }
 
-std::unique_ptr<SwfTag> readEnd(const pugi::xml_node&, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readEnd(const SwfXmlIn&, SwfXmlReader&) {
     return std::make_unique<SwfTagEnd>();
 }
 
-void writeSprite(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node& element) {
+void writeSprite(SwfXmlWriter& ctx, const SwfTag& tag, SwfXmlOut& element) {
     const auto& sprite = static_cast<const SwfTagDefineSprite&>(tag);
     setNumber(element, "Id", sprite.id);
     setNumber(element, "FrameCount", static_cast<std::int64_t>(sprite.tags.countFrames()));
@@ -166,7 +181,7 @@ void writeSprite(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node& element) 
         writeTag(ctx, *nested, element);
 }
 
-std::unique_ptr<SwfTag> readSprite(const pugi::xml_node& element, SwfXmlReader& ctx) {
+std::unique_ptr<SwfTag> readSprite(const SwfXmlIn& element, SwfXmlReader& ctx) {
     auto sprite = std::make_unique<SwfTagDefineSprite>();
     readNumber(element, "Id", sprite->id);
     readNumber(element, "FrameCount", sprite->frameCount);
@@ -230,173 +245,142 @@ SwfXmlWriter::SwfXmlWriter(bool declared) : declared(declared) {
         root = document.append_child("Movie");
 }
 
-void writeTag(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node parent) {
-    if (!parent)
-        parent = ctx.root;
+namespace {
+
+// Raw tags, codes kept raw, and bare tags of any code take the Unknown form, so that
+// nothing read from a movie is ever left out of the document.
+bool takesUnknownForm(const SwfXmlWriter& ctx, const SwfTag& tag, const SwfXmlTagCodec* codec) {
+    const std::uint16_t code = tag.code();
+    return tag.isUnknown() || !codec || (code < 1024 && ctx.keepRaw[code]) ||
+           typeid(tag) == typeid(SwfTag);
+}
+
+const char* elementName(const SwfXmlWriter& ctx, const SwfTag& tag) {
+    return takesUnknownForm(ctx, tag, findXmlCodec(tag.code())) ? "Unknown"
+                                                                : swfTagName(tag.code());
+}
+
+// Fills the tag's element, opened under elementName.
+void writeTagElement(SwfXmlWriter& ctx, const SwfTag& tag, SwfXmlOut& element) {
     const std::uint16_t code = tag.code();
     const SwfXmlTagCodec* codec = findXmlCodec(code);
-    // Raw tags, codes kept raw, and bare tags of any code take the Unknown form, so that
-    // nothing read from a movie is ever left out of the document.
-    const bool raw = tag.isUnknown() || !codec || (code < 1024 && ctx.keepRaw[code]) ||
-                     typeid(tag) == typeid(SwfTag);
-    pugi::xml_node element;
-    if (raw) {
-        writeUnknown(ctx, tag, parent);
-        element = parent.last_child();
-    } else {
-        element = parent.append_child(swfTagName(code));
-        codec->write(ctx, tag, element);
-    }
     // Some tools write the 6-byte header for short bodies; saying so keeps the movie's bytes.
     // The lossless bitmaps and stream blocks are compiled with it anyway.
     const bool alwaysLong = code == 19 || code == 20 || code == 36;
     if (tag.longHeader() && tag.length() < 63 && !alwaysLong)
-        element.append_attribute("LongHeader").set_value("true");
-}
-
-std::string printNode(const pugi::xml_node& node) {
-    std::string out;
-    printInto(node, out);
-    return out;
-}
-
-namespace {
-
-// The root's start tag as the printer writes it: printed while the root is still empty, so
-// that the printer, not this code, escapes the values, and then opened.
-std::string rootStartTag(const pugi::xml_node& root) {
-    std::string tag = printNode(root);
-    constexpr std::string_view empty = " />\n";
-    if (!std::string_view(tag).ends_with(empty))
-        throw std::logic_error("the root was printed in an unexpected form");
-    tag.resize(tag.size() - empty.size());
-    tag += ">\n";
-    return tag;
-}
-
-// Appends printed text to a string. Growing by copying holds the old and the new copy of
-// the text at once, as much memory again as the text itself; so the string is grown early
-// to the size it is expected to reach (see printTags), and only by half again where that
-// guess falls short.
-class TextWriter : public pugi::xml_writer {
-public:
-    explicit TextWriter(std::string& out) : m_out(out) {}
-
-    void write(const void* data, std::size_t size) override {
-        if (m_out.size() + size > m_out.capacity())
-            m_out.reserve(std::max(m_out.size() + size, m_out.size() / 2 * 3));
-        m_out.append(static_cast<const char*>(data), size);
-    }
-    void write(std::string_view text) { write(text.data(), text.size()); }
-
-    // Makes room for the expected size now, while the text is still short to copy. Room that
-    // is never written costs address space only; a guess too large to allocate is dropped.
-    void expect(std::size_t size) {
-        if (size <= m_out.capacity())
-            return;
-        try {
-            m_out.reserve(size);
-        } catch (const std::bad_alloc&) {
-        }
-    }
-
-private:
-    std::string& m_out;
-};
-
-// Builds the element of each tag (and the closing End) under the root, releases the tag,
-// prints the element at the depth of the root's children and removes it again, so that
-// the document never holds more than one tag. Until a sixteenth of the movie is printed,
-// the text is expected to take twice the movie's bytes, which payloads in base64 need;
-// from then on, what was printed for the part done, by its share of the movie's bytes,
-// foretells the size of the whole, and a quarter more than that is expected.
-void printTags(SwfXmlWriter& ctx, TextWriter& writer, const std::string& text) {
-    // The tags are freed one by one, so the dictionary would name freed tags; and however
-    // printing ends, the movie is left without tags rather than with empty places.
-    struct Release {
-        SwfTags& tags;
-        ~Release() { tags.clear(); }
-    } release{ctx.movie.tags};
-    ctx.movie.tags.dictionary.clear();
-    const auto printLast = [&] {
-        const pugi::xml_node element = ctx.root.last_child();
-        element.print(writer, "    ", kPrintFlags, pugi::encoding_utf8, 1);
-        ctx.root.remove_child(element);
-    };
-    const auto bytesOf = [](const SwfTag& tag) {
-        return static_cast<double>(tag.length()) + tag.headerSize();
-    };
-    double total = 0;
-    for (const auto& tag : ctx.movie.tags.list)
-        total += bytesOf(*tag);
-    double done = 0;
-    const std::size_t start = text.size();
-    writer.expect(start + static_cast<std::size_t>(total * 2) + 4096);
-    for (auto& tag : ctx.movie.tags.list) {
-        done += bytesOf(*tag);
-        {
-            const TimedScope timed(tagSlot(ctx.times, tag->code()));
-            writeTag(ctx, *tag);
-            tag.reset();
-            printLast();
-        }
-        if (done * 16 >= total) {
-            const double whole = static_cast<double>(text.size() - start) * total / done;
-            writer.expect(start + static_cast<std::size_t>(whole * 1.25) + 4096);
-        }
-    }
-    ctx.root.append_child("End");
-    printLast();
+        element.lastAttribute("LongHeader", "true");
+    if (takesUnknownForm(ctx, tag, codec))
+        writeUnknown(ctx, tag, element);
+    else
+        codec->write(ctx, tag, element);
 }
 
 } // namespace
 
-bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, std::string& text) {
-    ctx.failure = {};
-    // A context may convert again, after a success or a failure: its root starts empty.
-    if (ctx.root) {
-        ctx.root.remove_attributes();
-        ctx.root.remove_children();
-    }
-    try {
-        ctx.keepRaw = keepRawTable();
-        ctx.movie.keepRaw = ctx.keepRaw;
-        {
-            const TimedScope timed(ctx.times ? &ctx.times->readMovie : nullptr);
-            ctx.movie.read(swf);
-        }
-        SwfMovie& movie = ctx.movie;
-        if (!ctx.root)
-            ctx.root = ctx.document.append_child("Movie");
-        pugi::xml_node& root = ctx.root;
-        setNumber(root, "SwfVersion", movie.version);
-        setNumber(root, "Width",
-                  (static_cast<std::int64_t>(movie.frameSize.xmax) - movie.frameSize.xmin) / 20);
-        setNumber(root, "Height",
-                  (static_cast<std::int64_t>(movie.frameSize.ymax) - movie.frameSize.ymin) / 20);
-        setFloat(root, "FrameRate", movie.frameRate);
-        setBool(root, "IsCompressed", movie.compressed);
-        appendExactFrame(root, movie.frameSize);
+void writeTag(SwfXmlWriter& ctx, const SwfTag& tag, SwfXmlOut& parent) {
+    SwfXmlOut element = parent.child(elementName(ctx, tag));
+    writeTagElement(ctx, tag, element);
+}
 
-        const std::string_view declaration = movie.version >= 6
-                                                 ? "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
-                                                 : "<?xml version=\"1.0\" ?>\n";
-        const std::string start = rootStartTag(root);
-        constexpr std::string_view end = "</Movie>\n";
-        text.clear();
-        TextWriter writer(text);
-        writer.write(declaration);
-        writer.write(start);
-        printTags(ctx, writer, text);
-        movie.tags.clear();
-        writer.write(end);
-        return true;
+void writeTag(SwfXmlWriter& ctx, const SwfTag& tag, pugi::xml_node parent) {
+    if (!parent)
+        parent = ctx.root;
+    appendPrinted(parent, [&](SwfXmlOut& holder) { writeTag(ctx, tag, holder); });
+}
+
+std::string printNode(const pugi::xml_node& node) {
+    struct StringWriter : pugi::xml_writer {
+        std::string text;
+        void write(const void* data, std::size_t size) override {
+            text.append(static_cast<const char*>(data), size);
+        }
+    } writer;
+    node.print(writer, "    ", pugi::format_indent, pugi::encoding_utf8);
+    return std::move(writer.text);
+}
+
+namespace {
+
+// Prints the movie's document: the root with the header's values, every tag (each released
+// once printed, so that the model shrinks as the text grows) and the closing End.
+void printMovie(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, SwfXmlPrinter& printer) {
+    ctx.keepRaw = keepRawTable();
+    ctx.movie.keepRaw = ctx.keepRaw;
+    {
+        const TimedScope timed(ctx.times ? &ctx.times->readMovie : nullptr);
+        ctx.movie.read(swf);
+    }
+    SwfMovie& movie = ctx.movie;
+    printer.raw(movie.version >= 6 ? "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                                   : "<?xml version=\"1.0\" ?>\n");
+    SwfXmlOut root = printer.open("Movie");
+    setNumber(root, "SwfVersion", movie.version);
+    setNumber(root, "Width",
+              (static_cast<std::int64_t>(movie.frameSize.xmax) - movie.frameSize.xmin) / 20);
+    setNumber(root, "Height",
+              (static_cast<std::int64_t>(movie.frameSize.ymax) - movie.frameSize.ymin) / 20);
+    setFloat(root, "FrameRate", movie.frameRate);
+    setBool(root, "IsCompressed", movie.compressed);
+    appendExactFrame(root, movie.frameSize);
+
+    // A text held whole grows by copying, which holds the old and the new copy at once: so
+    // it is grown early to the size it is expected to reach. Until a sixteenth of the movie
+    // is printed, that is twice the movie's bytes, which payloads in base64 need; from then
+    // on, what was printed for the part done, by its share of the movie's bytes, foretells
+    // the size of the whole, and a quarter more than that is expected.
+    const auto bytesOf = [](const SwfTag& tag) {
+        return static_cast<double>(tag.length()) + tag.headerSize();
+    };
+    double total = 0;
+    for (const auto& tag : movie.tags.list)
+        total += bytesOf(*tag);
+    double done = 0;
+    const std::uint64_t start = printer.printed();
+    printer.expect(start + static_cast<std::size_t>(total * 2) + 4096);
+    for (auto& tag : movie.tags.list) {
+        done += bytesOf(*tag);
+        {
+            const TimedScope timed(tagSlot(ctx.times, tag->code()));
+            writeTag(ctx, *tag, root);
+        }
+        tag.reset();
+        if (done * 16 >= total) {
+            const double whole = static_cast<double>(printer.printed() - start) * total / done;
+            printer.expect(start + static_cast<std::size_t>(whole * 1.25) + 4096);
+        }
+    }
+    root.child("End");
+    printer.finish();
+}
+
+// Runs a SWF-to-XML conversion; the movie is emptied whatever happens.
+template <class Output>
+bool convertToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, Output& out) {
+    ctx.failure = {};
+    bool ok = false;
+    try {
+        SwfXmlPrinter printer(out);
+        printMovie(ctx, swf, printer);
+        ok = true;
     } catch (const std::bad_alloc&) {
         ctx.failure = {"not enough memory", 0, 0};
     } catch (const std::exception& e) {
         ctx.failure = {e.what(), 0, 0};
     }
-    return false;
+    ctx.movie.tags.clear();
+    return ok;
+}
+
+} // namespace
+
+bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, std::string& text) {
+    text.clear();
+    return convertToXml(ctx, swf, text);
+}
+
+bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf,
+                          SwfOutputSink& out) {
+    return convertToXml(ctx, swf, out);
 }
 
 bool convertSwfToXml(SwfXmlWriter& ctx, const std::string& path, std::string& text) {
@@ -413,34 +397,28 @@ bool convertSwfToXml(SwfXmlWriter& ctx, const std::string& path, std::string& te
 
 // ---- reading ----------------------------------------------------------------------------
 
-SwfXmlReader::SwfXmlReader() {
-    for (const SwfTagInfo& info : swfTagTable())
-        tagNames.emplace(info.name, info.code);
-    tagNames.emplace("Unknown", kUnknownElementCode);
-}
-
-void readTags(SwfXmlReader& ctx, const pugi::xml_node& parent, SwfTags& target, bool nested) {
+void readTags(SwfXmlReader& ctx, const SwfXmlIn& parent, SwfTags& target, bool nested) {
     if (t_nesting >= kMaxNesting)
         failRead("sprites are nested more than " + std::to_string(kMaxNesting) + " levels deep");
     ++t_nesting;
     struct Leave {
         ~Leave() { --t_nesting; }
     } leave;
-    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
-        ctx.current = child;
-        const auto found = ctx.tagNames.find(child.name());
-        const TimedScope timed(
-            nested || found == ctx.tagNames.end() ? nullptr : tagSlot(ctx.times, found->second));
+    const TagNames& names = tagNames();
+    for (SwfXmlIn child = parent.nextChild(); child; child = parent.nextChild()) {
+        ctx.currentName = child.name();
+        ctx.currentOffset = child.offset();
+        ctx.reading = true;
+        const std::uint16_t* code = names.find(child.name());
+        const TimedScope timed(nested || !code ? nullptr : tagSlot(ctx.times, *code));
         std::unique_ptr<SwfTag> tag;
-        if (found == ctx.tagNames.end()) {
+        if (!code) {
             if (!nested)
                 continue; // not a tag: ignored at the top level
             tag = readUnknown(child, ctx);
-        } else if (found->second == kUnknownElementCode) {
+        } else if (*code == kUnknownElementCode) {
             tag = readUnknown(child, ctx);
-        } else if (const SwfXmlTagCodec* codec = findXmlCodec(found->second)) {
+        } else if (const SwfXmlTagCodec* codec = findXmlCodec(*code)) {
             tag = codec->read(child, ctx);
         } else {
             failRead(std::string(child.name()) +
@@ -449,8 +427,9 @@ void readTags(SwfXmlReader& ctx, const pugi::xml_node& parent, SwfTags& target, 
         bool longHeader = false;
         if (readBool(child, "LongHeader", longHeader) && longHeader)
             tag->setLongHeader(true);
-        ctx.current = child;
-        ctx.tagOffsets.emplace_back(tag.get(), child.offset_debug());
+        ctx.currentName = child.name();
+        ctx.currentOffset = child.offset();
+        ctx.tagOffsets.emplace_back(tag.get(), child.offset());
         target.append(std::move(tag));
     }
 }
@@ -458,42 +437,36 @@ void readTags(SwfXmlReader& ctx, const pugi::xml_node& parent, SwfTags& target, 
 namespace {
 
 // Checks the root's attributes and makes the empty movie they describe.
-void startMovie(SwfXmlReader& ctx) {
-    if (!ctx.root.first_attribute())
+void startMovie(SwfXmlReader& ctx, const SwfXmlIn& root) {
+    if (!root.firstAttribute())
         failRead("the root element has no attributes");
     int version = 0;
-    readNumber(ctx.root, "SwfVersion", version);
+    readNumber(root, "SwfVersion", version);
     if (version < 0 || version > 255)
         failRead("SwfVersion " + std::to_string(version) + " does not fit in a byte");
     std::int32_t width = 0, height = 0;
-    readNumber(ctx.root, "Width", width);
-    readNumber(ctx.root, "Height", height);
+    readNumber(root, "Width", width);
+    readNumber(root, "Height", height);
     if (std::abs(static_cast<std::int64_t>(width)) * 20 > INT32_MAX ||
         std::abs(static_cast<std::int64_t>(height)) * 20 > INT32_MAX)
         failRead("Width or Height is too large for a frame size in twips");
     float rate = 0;
-    readNumber(ctx.root, "FrameRate", rate);
+    readNumber(root, "FrameRate", rate);
     bool compressed = false;
-    readBool(ctx.root, "IsCompressed", compressed);
+    readBool(root, "IsCompressed", compressed);
     ctx.movie = std::make_unique<SwfMovie>(compressed, static_cast<std::uint8_t>(version),
                                            width * 20, height * 20, rate);
-    readExactFrame(ctx.root, ctx.movie->frameSize);
+    readExactFrame(root, ctx.movie->frameSize);
 }
 
-// ---- reading in pieces ------------------------------------------------------------------
+// ---- reading the text -------------------------------------------------------------------
 //
-// A whole document of small tags costs about twice its text in nodes, on top of the text
-// itself, so the text is read a piece at a time instead: the root's start tag on its own,
-// then runs of whole tag elements of a quarter of a megabyte or so, each parsed, turned into
-// tags and dropped. Pieces are cut before a line that starts an element at the first level,
-// "\n    <Name", which is where the printer puts them. A cut anywhere else (inside a CDATA
-// section, a comment, a value or a deeper element) leaves the piece unbalanced, so that its
-// parse fails, and the piece is then taken longer. Whatever the pieces might read otherwise
-// than the whole document (other encodings, a document type, anything around the root, any
-// failure at all) sends the conversion back to the whole document, which also gives every
-// error its usual reason and place.
-
-constexpr std::size_t kPieceBytes = std::size_t{1} << 18;
+// The text is read straight through, element after element, each tag built as its element
+// ends; no document is built. Whatever this reading cannot take as the whole-document reader
+// of pugixml would (another encoding, a document type, anything around the root, character
+// references this reader leaves alone, or any markup in error) sends the conversion to that
+// reader, which also gives a malformed document its usual reason and place. A document it
+// accepts is then printed back in a plain form, which is read as above.
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -523,27 +496,18 @@ std::size_t startTagEnd(std::string_view text, std::size_t at, bool& empty) {
     return std::string_view::npos;
 }
 
-// The start of the piece after the one that starts at `from`: the first cut at least
-// `length` bytes on, or the end.
-std::size_t nextCut(std::string_view text, std::size_t from, std::size_t length, std::size_t end) {
-    constexpr std::string_view line = "\n    <";
-    for (std::size_t at = from + length; at < end; ++at) {
-        at = text.find(line, at);
-        if (at == std::string_view::npos || at + line.size() >= end)
-            break;
-        const char next = text[at + line.size()];
-        if (next != '/' && next != '!' && next != '?')
-            return at + 1;
-    }
-    return end;
-}
+// Where the parts of a document lie: the root's start tag, its content and its name.
+struct Layout {
+    std::size_t rootStart = 0;
+    std::size_t bodyStart = 0;
+    std::size_t bodyEnd = 0;
+    std::string_view name;
+};
 
-// Reads the document a piece at a time and writes the movie. False (or an exception) where
-// the whole document has to be read instead.
-bool readInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool parseAsUtf8) {
-    const SwfDefinitionNumbering numbering;
+// Finds the root, with only the declaration, other instructions, comments and blanks before
+// it and only its end tag and blanks after it; false for any other document.
+bool findLayout(std::string_view text, Layout& layout) {
     const auto npos = std::string_view::npos;
-    // Before the root only the declaration, other instructions, comments and blanks.
     std::size_t at = skipBlanks(text, 0);
     for (;;) {
         if (text.substr(at, 4) == "<!--")
@@ -558,105 +522,206 @@ bool readInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool
     }
     if (at + 1 >= text.size() || text[at] != '<' || text[at + 1] == '!' || text[at + 1] == '/')
         return false;
-    const std::size_t rootStart = at;
-    std::size_t nameEnd = rootStart + 1;
+    layout.rootStart = at;
+    std::size_t nameEnd = at + 1;
     while (nameEnd < text.size() && !isBlank(text[nameEnd]) && text[nameEnd] != '>' &&
            text[nameEnd] != '/')
         ++nameEnd;
-    const std::string_view name = text.substr(rootStart + 1, nameEnd - rootStart - 1);
+    layout.name = text.substr(at + 1, nameEnd - at - 1);
     bool empty = false;
-    const std::size_t bodyStart = startTagEnd(text, rootStart, empty);
-    if (bodyStart == npos || empty)
+    layout.bodyStart = startTagEnd(text, at, empty);
+    if (layout.bodyStart == npos || empty)
         return false;
-    // After the body only the root's end tag and blanks.
     std::size_t tail = text.size();
-    while (tail > bodyStart && isBlank(text[tail - 1]))
+    while (tail > layout.bodyStart && isBlank(text[tail - 1]))
         --tail;
-    if (tail == bodyStart || text[tail - 1] != '>')
+    if (tail == layout.bodyStart || text[tail - 1] != '>')
         return false;
-    const std::size_t bodyEnd = text.rfind("</", tail);
-    if (bodyEnd == npos || bodyEnd < bodyStart || text.substr(bodyEnd + 2, name.size()) != name ||
-        skipBlanks(text, bodyEnd + 2 + name.size()) != tail - 1)
-        return false;
-    // A byte order mark would be dropped at the start of a piece but is text in the root.
-    if (text.substr(bodyStart, 3) == "\xEF\xBB\xBF")
-        return false;
+    layout.bodyEnd = text.rfind("</", tail);
+    return layout.bodyEnd != npos && layout.bodyEnd >= layout.bodyStart &&
+           text.substr(layout.bodyEnd + 2, layout.name.size()) == layout.name &&
+           skipBlanks(text, layout.bodyEnd + 2 + layout.name.size()) == tail - 1;
+}
 
-    // The prologue and the root's start tag, closed, decide the encoding and the root.
-    std::string head(text.substr(0, bodyStart));
+// Whether the root holds anything at all: an element, a CDATA section or text other than
+// blanks, past comments and instructions.
+bool bodyHasContent(std::string_view text, const Layout& layout) {
+    std::size_t at = layout.bodyStart;
+    for (;;) {
+        at = skipBlanks(text, at);
+        if (at >= layout.bodyEnd)
+            return false;
+        const std::string_view rest = text.substr(at, layout.bodyEnd - at);
+        std::size_t end = std::string_view::npos;
+        if (rest.starts_with("<!--"))
+            end = rest.find("-->", 4);
+        else if (rest.starts_with("<?"))
+            end = rest.find("?>", 2);
+        else
+            return true;
+        if (end == std::string_view::npos)
+            return true; // malformed: the parser will say so
+        at += end + (rest[1] == '!' ? 3 : 2);
+    }
+}
+
+// Reads the document into ctx.movie. False where only the whole-document reader can read it;
+// throws for any failure, SwfXmlSyntaxError for text this reader does not take.
+// The text is read a quarter of a megabyte at a time (see SwfXmlReader::pieces).
+constexpr std::size_t kStretch = std::size_t{1} << 18;
+
+bool readDocument(SwfXmlReader& ctx, std::string_view text, bool parseAsUtf8) {
+    // Counted afresh for each reading: a reading that gave up may have taken some numbers.
+    const SwfDefinitionNumbering numbering;
+    Layout layout;
+    if (!findLayout(text, layout))
+        return false;
+    // The prologue and the root's start tag, closed, decide the encoding; the whole-document
+    // reader checks the prologue as it always does.
+    std::string head(text.substr(0, layout.bodyStart));
     if (head.find('\0') != std::string::npos)
         return false;
-    head.append("</").append(name).append(">");
+    head.append("</").append(layout.name).append(">");
+    pugi::xml_document document;
     const pugi::xml_parse_result parsed =
-        ctx.document.load_buffer(head.data(), head.size(), kParseFlags,
-                                 parseAsUtf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
+        document.load_buffer(head.data(), head.size(), kParseFlags,
+                             parseAsUtf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
     if (!parsed || parsed.encoding != pugi::encoding_utf8)
         return false;
-    ctx.root = firstElement(ctx.document);
-    if (!ctx.root || ctx.root.name() != name)
-        return false;
-    startMovie(ctx);
-    ctx.root = {};
-    ctx.document.reset();
+    document.reset();
 
-    // A document type is refused inside the root but allowed at the top of a piece, so
-    // the pieces keep it as a node to notice it.
-    constexpr unsigned kPieceFlags = kParseFlags | pugi::parse_fragment | pugi::parse_doctype;
-    pugi::xml_document piece;
-    bool anyChild = false;
-    for (std::size_t first = bodyStart; first < bodyEnd;) {
-        std::size_t cut = first;
-        for (std::size_t length = kPieceBytes;; length *= 2) {
-            cut = nextCut(text, first, length, bodyEnd);
-            const std::string_view part = text.substr(first, cut - first);
-            // The parser takes a zero byte for the end of its text: in the whole document
-            // that ends the root early, in a piece it would go unnoticed.
-            if (part.find('\0') != std::string_view::npos)
-                return false;
-            // The parser's copy of each piece is freed with it, so that the memory goes on
-            // to the tags of the next pieces.
-            const TimedScope timed(ctx.times ? &ctx.times->parse : nullptr);
-            if (piece.load_buffer(part.data(), part.size(), kPieceFlags, pugi::encoding_utf8))
-                break;
-            if (cut == bodyEnd)
-                return false;
-        }
-        for (pugi::xml_node c = piece.first_child(); c; c = c.next_sibling())
-            if (c.type() == pugi::node_doctype)
-                return false;
-        anyChild = anyChild || piece.first_child();
-        ++ctx.pieces;
-        readTags(ctx, piece, ctx.movie->tags, false);
-        // Offsets into a piece cannot locate anything; a failure is located by reading
-        // the whole document again.
-        ctx.tagOffsets.clear();
-        ctx.current = {};
-        first = cut;
-    }
-    if (!anyChild)
+    SwfXmlParser rootTag(text, layout.rootStart, layout.bodyStart);
+    const SwfXmlIn root = rootTag.root().nextChild();
+    if (!root || root.name() != layout.name)
         return false;
-    piece.reset();
-    const TimedScope timed(ctx.times ? &ctx.times->writeMovie : nullptr);
-    swf = ctx.movie->write();
-    ctx.movie.reset();
+    ctx.currentName = root.name();
+    ctx.currentOffset = root.offset();
+    ctx.reading = true;
+    if (!bodyHasContent(text, layout))
+        failRead("the root element has no tags");
+    startMovie(ctx, root);
+    SwfXmlParser body(text, layout.bodyStart, layout.bodyEnd, layout.name);
+    ctx.pieces = (layout.bodyEnd - layout.bodyStart) / kStretch + 1;
+    readTags(ctx, body.root(), ctx.movie->tags, false);
+    ctx.reading = false;
     return true;
 }
 
-// Reads in pieces where it can, leaving the context clean for the whole document otherwise.
-bool convertInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, bool parseAsUtf8) {
-    try {
-        if (readInPieces(ctx, text, swf, parseAsUtf8))
-            return true;
-    } catch (const std::exception&) {
-        // Read again as a whole, for the reason and the place.
+// Prints a document tree in a plain form that readDocument takes, noting for each element
+// where its name lies in the new text and where it lay in the document's.
+std::string plainText(const pugi::xml_node& root,
+                      std::vector<std::pair<std::size_t, std::size_t>>& places) {
+    std::string out;
+    const auto escaped = [&out](const char* value, bool attribute) {
+        for (const char* p = value; *p; ++p) {
+            if (*p == '&')
+                out += "&amp;";
+            else if (*p == '<')
+                out += "&lt;";
+            else if (*p == '"' && attribute)
+                out += "&quot;";
+            else
+                out += *p;
+        }
+    };
+    // The tree may nest deeper than the stack allows recursion: it is walked with a list of
+    // the open elements.
+    std::vector<pugi::xml_node> open;
+    pugi::xml_node node = root;
+    for (;;) {
+        if (node.type() == pugi::node_element) {
+            out += '<';
+            places.emplace_back(out.size(), static_cast<std::size_t>(node.offset_debug()));
+            out += node.name();
+            for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
+                out.append(" ").append(a.name()).append("=\"");
+                escaped(a.value(), true);
+                out += '"';
+            }
+            if (node.first_child()) {
+                out += '>';
+                open.push_back(node);
+                node = node.first_child();
+                continue;
+            }
+            // The root keeps its end tag, which the reading looks for.
+            if (node == root)
+                out.append("></").append(node.name()).append(">");
+            else
+                out += "/>";
+        } else if (node.type() == pugi::node_pcdata) {
+            escaped(node.value(), false);
+        } else if (node.type() == pugi::node_cdata) {
+            out.append("<![CDATA[").append(node.value()).append("]]>");
+        }
+        while (node != root && !node.next_sibling()) {
+            node = open.back();
+            open.pop_back();
+            out.append("</").append(node.name()).append(">");
+        }
+        if (node == root)
+            return out;
+        node = node.next_sibling();
     }
-    ctx.root = {};
-    ctx.current = {};
-    ctx.document.reset();
-    ctx.tagOffsets.clear();
+}
+
+// What the reading of a document failed with, kept until the text is known to be well formed.
+struct Failure {
+    bool any = false;
+    std::string reason;
+    const void* tag = nullptr; // the tag a movie writer's error names
+};
+
+template <class F>
+Failure caught(F&& f) {
+    try {
+        f();
+    } catch (const std::bad_alloc&) {
+        return {true, "not enough memory", nullptr};
+    } catch (const SwfException& e) {
+        return {true, e.what(), e.tagObject()};
+    } catch (const std::exception& e) {
+        return {true, e.what(), nullptr};
+    }
+    return {};
+}
+
+// Turns a failure into the conversion's reason and place, the element's name first when one
+// was being read. `place` maps an offset of the text read to one of the document.
+template <class Place>
+void describeFailure(SwfXmlReader& ctx, std::string_view document, const Failure& failure,
+                     Place&& place) {
+    ctx.failure.reason = failure.reason;
+    if (!ctx.reading && failure.tag) {
+        for (const auto& [tag, offset] : ctx.tagOffsets)
+            if (tag == failure.tag)
+                ctx.failure.locate(document, static_cast<std::ptrdiff_t>(place(offset)));
+    }
+    if (ctx.reading) {
+        ctx.failure.reason = std::string(ctx.currentName) + ": " + ctx.failure.reason;
+        ctx.failure.locate(document, static_cast<std::ptrdiff_t>(place(ctx.currentOffset)));
+    }
+}
+
+void resetReader(SwfXmlReader& ctx) {
     ctx.movie.reset();
-    ctx.pieces = 0;
-    return false;
+    ctx.tagOffsets.clear();
+    ctx.reading = false;
+    ctx.currentName = {};
+    ctx.currentOffset = 0;
+}
+
+// Writes the movie read; the model is freed first when the output is compressed, the
+// compressed copy needing the room.
+void writeMovie(SwfXmlReader& ctx, SwfBuffer& swf) {
+    const TimedScope timed(ctx.times ? &ctx.times->writeMovie : nullptr);
+    if (!ctx.movie->compressed) {
+        swf = ctx.movie->writeUncompressed();
+        return;
+    }
+    SwfBuffer plain = ctx.movie->writeUncompressed();
+    ctx.movie.reset();
+    swf = compressBody(plain);
 }
 
 } // namespace
@@ -664,56 +729,73 @@ bool convertInPieces(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf, b
 bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& swf,
                           bool parseAsUtf8) {
     ctx.failure = {};
-    ctx.current = {};
-    ctx.tagOffsets.clear();
+    resetReader(ctx);
     ctx.pieces = 0;
-    if (convertInPieces(ctx, text, swf, parseAsUtf8))
+    bool done = false;
+    bool syntax = false;
+    const Failure first = caught([&] {
+        try {
+            bool read = false;
+            {
+                const TimedScope timed(ctx.times ? &ctx.times->parse : nullptr);
+                read = readDocument(ctx, text, parseAsUtf8);
+            }
+            if (read) {
+                writeMovie(ctx, swf);
+                done = true;
+            }
+        } catch (const SwfXmlSyntaxError&) {
+            syntax = true;
+        }
+    });
+    if (done) {
+        resetReader(ctx);
         return true;
+    }
+    // From here on pugixml's reader of whole documents reads the text.
+    ctx.pieces = 0;
+    // The whole document, as pugixml reads it: its errors come first, with their places.
+    pugi::xml_document document;
     const pugi::xml_parse_result parsed =
-        ctx.document.load_buffer(text.data(), text.size(), kParseFlags,
-                                 parseAsUtf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
+        document.load_buffer(text.data(), text.size(), kParseFlags,
+                             parseAsUtf8 ? pugi::encoding_utf8 : pugi::encoding_auto);
     if (!parsed) {
+        resetReader(ctx);
         ctx.failure.reason = parsed.description();
         ctx.failure.locate(text, parsed.offset);
         return false;
     }
-    try {
-        // Counted afresh: the pieces may have taken some numbers before they gave up.
-        const SwfDefinitionNumbering numbering;
-        ctx.root = firstElement(ctx.document);
-        if (!ctx.root)
-            failRead("the document has no root element");
-        ctx.current = ctx.root;
-        if (!ctx.root.first_child())
-            failRead("the root element has no tags");
-        startMovie(ctx);
-        readTags(ctx, ctx.root, ctx.movie->tags, false);
-        ctx.current = {};
-        // The model holds everything now; the document's memory is better spent on output.
-        ctx.root = {};
-        ctx.document.reset();
-        swf = ctx.movie->write();
-        ctx.movie.reset();
-        return true;
-    } catch (const std::bad_alloc&) {
-        ctx.failure.reason = "not enough memory";
-    } catch (const SwfException& e) {
-        ctx.failure.reason = e.what();
-        if (!ctx.current && e.tagObject()) {
-            for (const auto& [tag, offset] : ctx.tagOffsets)
-                if (tag == e.tagObject())
-                    ctx.failure.locate(text, offset);
-        }
-    } catch (const std::exception& e) {
-        ctx.failure.reason = e.what();
+    if (first.any && !syntax) {
+        describeFailure(ctx, text, first, [](std::size_t offset) { return offset; });
+        resetReader(ctx);
+        return false;
     }
-    ctx.tagOffsets.clear();
-    if (ctx.current) {
-        ctx.failure.reason = std::string(ctx.current.name()) + ": " + ctx.failure.reason;
-        ctx.failure.locate(text, ctx.current.offset_debug());
+    resetReader(ctx);
+    const pugi::xml_node root = firstElement(document);
+    if (!root) {
+        ctx.failure.reason = "the document has no root element";
+        return false;
     }
-    ctx.movie.reset();
-    return false;
+    // A document the straight reading does not take, read again from its plain form.
+    std::vector<std::pair<std::size_t, std::size_t>> places;
+    const std::string plain = plainText(root, places);
+    document.reset();
+    const auto place = [&places](std::size_t offset) {
+        const auto found = std::lower_bound(places.begin(), places.end(), offset,
+                                            [](const std::pair<std::size_t, std::size_t>& p,
+                                               std::size_t o) { return p.first < o; });
+        return found != places.end() && found->first == offset ? found->second : 0;
+    };
+    const Failure second = caught([&] {
+        if (!readDocument(ctx, plain, true))
+            throw std::logic_error("the plain form of a document does not read");
+        writeMovie(ctx, swf);
+    });
+    if (second.any)
+        describeFailure(ctx, text, second, place);
+    resetReader(ctx);
+    ctx.pieces = 0;
+    return !second.any;
 }
 
 bool convertXmlToSwf(SwfXmlReader& ctx, std::string_view text, const std::string& outputPath,

@@ -12,25 +12,24 @@ using namespace libswf;
 namespace {
 
 // An element with one attribute Value.
-void appendValue(pugi::xml_node& parent, const char* name, std::uint16_t value) {
-    pugi::xml_node element = parent.append_child(name);
+void appendValue(SwfXmlOut& parent, const char* name, std::uint16_t value) {
+    SwfXmlOut element = parent.child(name);
     setNumber(element, "Value", value);
 }
 
-void appendColorValue(pugi::xml_node& parent, const char* name, const SwfColor& color) {
-    pugi::xml_node element = parent.append_child(name);
+void appendColorValue(SwfXmlOut& parent, const char* name, const SwfColor& color) {
+    SwfXmlOut element = parent.child(name);
     setColor(element, "Value", color);
 }
 
 // The two bytes of an 8.8 number in file order as High (first) and Low (second).
-void appendBytePair(pugi::xml_node& parent, const char* name,
-                    const std::array<std::uint8_t, 2>& bytes) {
-    pugi::xml_node element = parent.append_child(name);
+void appendBytePair(SwfXmlOut& parent, const char* name, const std::array<std::uint8_t, 2>& bytes) {
+    SwfXmlOut element = parent.child(name);
     setNumber(element, "High", bytes[0]);
     setNumber(element, "Low", bytes[1]);
 }
 
-void readBytePair(const pugi::xml_node& element, std::array<std::uint8_t, 2>& bytes) {
+void readBytePair(const SwfXmlIn& element, std::array<std::uint8_t, 2>& bytes) {
     bytes[0] = static_cast<std::uint8_t>(readLowBits(element, "High", 8));
     bytes[1] = static_cast<std::uint8_t>(readLowBits(element, "Low", 8));
 }
@@ -39,20 +38,20 @@ void readBytePair(const pugi::xml_node& element, std::array<std::uint8_t, 2>& by
 
 // ---- fill styles ------------------------------------------------------------------------
 
-void appendMorphFill(pugi::xml_node& parent, const SwfMorphFillStyle& fill) {
+void appendMorphFill(SwfXmlOut& parent, const SwfMorphFillStyle& fill) {
     if (const auto* solid = dynamic_cast<const SwfMorphSolidFillStyle*>(&fill)) {
-        pugi::xml_node element = parent.append_child("MorphSolidFillStyle");
+        SwfXmlOut element = parent.child("MorphSolidFillStyle");
         setColor(element, "StartColor", solid->startColor);
         setColor(element, "EndColor", solid->endColor);
     } else if (const auto* gradient = dynamic_cast<const SwfMorphGradientFillStyle*>(&fill)) {
-        pugi::xml_node element = parent.append_child("MorphGradientFillStyle");
+        SwfXmlOut element = parent.child("MorphGradientFillStyle");
         if (const char* name = gradientFillTypeName(gradient->type))
-            element.append_attribute("Type").set_value(name);
+            element.attribute("Type", name);
         else
             setNumber(element, "Type", gradient->type);
         appendMatrix(element, "StartMatrix", gradient->startMatrix);
         appendMatrix(element, "EndMatrix", gradient->endMatrix);
-        pugi::xml_node records = element.append_child("MorphGradientRecords");
+        SwfXmlOut records = element.child("MorphGradientRecords");
         // Movies of SWF 8 and later may set these modes; they appear only when set, so that
         // they survive the round trip without changing the usual form.
         const SwfMorphGradientRecords& list = gradient->gradient;
@@ -61,7 +60,7 @@ void appendMorphFill(pugi::xml_node& parent, const SwfMorphFillStyle& fill) {
         if (const unsigned mode = list.get(SwfGradientBits::SpreadMode))
             setNumber(records, "SpreadMode", mode);
         for (const auto& record : list) {
-            pugi::xml_node r = records.append_child("MorphGradientRecord");
+            SwfXmlOut r = records.child("MorphGradientRecord");
             setNumber(r, "StartRatio", record->startRatio);
             setNumber(r, "EndRatio", record->endRatio);
             setColor(r, "StartColor", record->startColor);
@@ -72,9 +71,9 @@ void appendMorphFill(pugi::xml_node& parent, const SwfMorphFillStyle& fill) {
             appendBytePair(element, "EndFocalPoint", gradient->endFocalPoint);
         }
     } else if (const auto* bitmap = dynamic_cast<const SwfMorphBitmapFillStyle*>(&fill)) {
-        pugi::xml_node element = parent.append_child("BitmapFillStyle");
+        SwfXmlOut element = parent.child("BitmapFillStyle");
         if (const char* name = bitmapFillTypeName(bitmap->type))
-            element.append_attribute("Type").set_value(name);
+            element.attribute("Type", name);
         else
             setNumber(element, "Type", bitmap->type);
         setNumber(element, "BitmapId", bitmap->bitmapId);
@@ -86,8 +85,8 @@ void appendMorphFill(pugi::xml_node& parent, const SwfMorphFillStyle& fill) {
 namespace {
 
 // One morph fill element by its name, or null for other names.
-std::unique_ptr<SwfMorphFillStyle> readMorphFill(const pugi::xml_node& element) {
-    const char* name = element.name();
+std::unique_ptr<SwfMorphFillStyle> readMorphFill(const SwfXmlIn& element) {
+    const std::string_view name = element.name();
     if (namesEqual(name, "MorphSolidFillStyle")) {
         auto fill = std::make_unique<SwfMorphSolidFillStyle>();
         readColor(element, "StartColor", fill->startColor);
@@ -97,21 +96,24 @@ std::unique_ptr<SwfMorphFillStyle> readMorphFill(const pugi::xml_node& element) 
     if (namesEqual(name, "BitmapFillStyle")) {
         auto fill = std::make_unique<SwfMorphBitmapFillStyle>();
         readNumber(element, "BitmapId", fill->bitmapId);
-        if (const pugi::xml_attribute type = findAttribute(element, "Type"))
-            parseBitmapFillType(type.value(), fill->type);
-        if (const pugi::xml_node m = findChild(element, "StartMatrix"))
-            fill->startMatrix = readMatrix(m);
-        if (const pugi::xml_node m = findChild(element, "EndMatrix"))
-            fill->endMatrix = readMatrix(m);
+        if (const SwfXmlAttribute* type = findAttribute(element, "Type"))
+            parseBitmapFillType(type->value, fill->type);
+        FirstOfEach first;
+        for (SwfXmlIn m = element.nextChild(); m; m = element.nextChild()) {
+            if (first.is(m, 0, "StartMatrix"))
+                fill->startMatrix = readMatrix(m);
+            else if (first.is(m, 1, "EndMatrix"))
+                fill->endMatrix = readMatrix(m);
+        }
         return fill;
     }
     if (namesEqual(name, "MorphGradientFillStyle")) {
         auto fill = std::make_unique<SwfMorphGradientFillStyle>();
         // Other text keeps the linear kind.
-        if (const pugi::xml_attribute type = findAttribute(element, "Type"))
-            parseGradientFillType(type.value(), fill->type);
-        for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
-            const char* part = c.name();
+        if (const SwfXmlAttribute* type = findAttribute(element, "Type"))
+            parseGradientFillType(type->value, fill->type);
+        for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
+            const std::string_view part = c.name();
             if (namesEqual(part, "StartMatrix")) {
                 fill->startMatrix = readMatrix(c);
             } else if (namesEqual(part, "EndMatrix")) {
@@ -126,7 +128,7 @@ std::unique_ptr<SwfMorphFillStyle> readMorphFill(const pugi::xml_node& element) 
                          readLowBits(c, "InterpolationMode", 2));
                 list.set(SwfGradientBits::SpreadMode, readLowBits(c, "SpreadMode", 2));
                 list.clear();
-                for (pugi::xml_node r = firstElement(c); r; r = nextSiblingElement(r)) {
+                for (SwfXmlIn r = c.nextChild(); r; r = c.nextChild()) {
                     if (!namesEqual(r.name(), "MorphGradientRecord"))
                         continue;
                     auto record = std::make_unique<SwfMorphGradientRecord>();
@@ -143,33 +145,33 @@ std::unique_ptr<SwfMorphFillStyle> readMorphFill(const pugi::xml_node& element) 
     return nullptr;
 }
 
-void appendMorphFills(pugi::xml_node& parent, const SwfMorphFillStyles& fills) {
-    pugi::xml_node element = parent.append_child("MorphFillStyles");
+void appendMorphFills(SwfXmlOut& parent, const SwfMorphFillStyles& fills) {
+    SwfXmlOut element = parent.child("MorphFillStyles");
     for (const auto& fill : fills)
         if (fill)
             appendMorphFill(element, *fill);
 }
 
-void readMorphFills(const pugi::xml_node& element, SwfMorphFillStyles& fills) {
+void readMorphFills(const SwfXmlIn& element, SwfMorphFillStyles& fills) {
     fills.clear();
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c))
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild())
         if (auto fill = readMorphFill(c))
             fills.push_back(std::move(fill));
 }
 
 // ---- line styles ------------------------------------------------------------------------
 
-void appendMorphLines(pugi::xml_node& parent, const SwfMorphLineStyles& lines, bool extended) {
-    pugi::xml_node element = parent.append_child(extended ? "MorphLineStyles2" : "MorphLineStyles");
+void appendMorphLines(SwfXmlOut& parent, const SwfMorphLineStyles& lines, bool extended) {
+    SwfXmlOut element = parent.child(extended ? "MorphLineStyles2" : "MorphLineStyles");
     for (const auto& generic : lines) {
         if (const auto* plain = dynamic_cast<const SwfMorphLineStyle*>(generic.get())) {
-            pugi::xml_node style = element.append_child("MorphLineStyle");
+            SwfXmlOut style = element.child("MorphLineStyle");
             setNumber(style, "StartWidth", plain->startWidth);
             setNumber(style, "EndWidth", plain->endWidth);
             setColor(style, "StartColor", plain->startColor);
             setColor(style, "EndColor", plain->endColor);
         } else if (const auto* line = dynamic_cast<const SwfMorphLineStyle2*>(generic.get())) {
-            pugi::xml_node style = element.append_child("MorphLineStyle2");
+            SwfXmlOut style = element.child("MorphLineStyle2");
             appendLineFlags(style, *line, "EndCapstyle");
             appendValue(style, "StartWidth", line->startWidth);
             appendValue(style, "EndWidth", line->endWidth);
@@ -179,16 +181,16 @@ void appendMorphLines(pugi::xml_node& parent, const SwfMorphLineStyles& lines, b
                 appendColorValue(style, "StartColor", line->startColor);
                 appendColorValue(style, "EndColor", line->endColor);
             } else if (line->fill) {
-                pugi::xml_node fill = style.append_child("MorphFillStyle");
+                SwfXmlOut fill = style.child("MorphFillStyle");
                 appendMorphFill(fill, *line->fill);
             }
         }
     }
 }
 
-void readMorphLines(const pugi::xml_node& element, SwfMorphLineStyles& lines) {
+void readMorphLines(const SwfXmlIn& element, SwfMorphLineStyles& lines) {
     lines.clear();
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
         if (!namesEqual(c.name(), "MorphLineStyle"))
             continue;
         auto line = std::make_unique<SwfMorphLineStyle>();
@@ -201,18 +203,18 @@ void readMorphLines(const pugi::xml_node& element, SwfMorphLineStyles& lines) {
 }
 
 // The value of an element's first attribute, whatever its name.
-const char* firstValue(const pugi::xml_node& element) {
-    const pugi::xml_attribute a = element.first_attribute();
-    return a ? a.value() : "";
+std::string_view firstValue(const SwfXmlIn& element) {
+    const SwfXmlAttribute* a = element.firstAttribute();
+    return a ? a->value : std::string_view();
 }
 
 // Every child element is one style, whatever its name.
-void readMorphLines2(const pugi::xml_node& element, SwfMorphLineStyles& lines) {
+void readMorphLines2(const SwfXmlIn& element, SwfMorphLineStyles& lines) {
     lines.clear();
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
         auto line = std::make_unique<SwfMorphLineStyle2>();
-        for (pugi::xml_node part = firstElement(c); part; part = nextSiblingElement(part)) {
-            const char* name = part.name();
+        for (SwfXmlIn part = c.nextChild(); part; part = c.nextChild()) {
+            const std::string_view name = part.name();
             if (namesEqual(name, "BitsField")) {
                 readLineFlags(part, *line);
             } else if (namesEqual(name, "StartWidth")) {
@@ -226,7 +228,7 @@ void readMorphLines2(const pugi::xml_node& element, SwfMorphLineStyles& lines) {
             } else if (namesEqual(name, "MitterLimitFactor")) {
                 readBytePair(part, line->miterLimitFactor);
             } else if (namesEqual(name, "MorphFillStyle")) {
-                if (const pugi::xml_node fill = firstElement(part))
+                if (const SwfXmlIn fill = part.nextChild())
                     line->fill = readMorphFill(fill);
             }
         }
@@ -234,19 +236,19 @@ void readMorphLines2(const pugi::xml_node& element, SwfMorphLineStyles& lines) {
     }
 }
 
-void appendEdges(pugi::xml_node& parent, const char* name, const SwfShapeRecords& edges) {
-    pugi::xml_node element = parent.append_child(name);
+void appendEdges(SwfXmlOut& parent, const char* name, const SwfShapeRecords& edges) {
+    SwfXmlOut element = parent.child(name);
     appendShapeRecords(element, edges, false);
 }
 
-void readEdges(const pugi::xml_node& element, SwfShapeRecords& edges) {
+void readEdges(const SwfXmlIn& element, SwfShapeRecords& edges) {
     edges.clear();
     readShapeRecords(element, edges, false);
 }
 
 // ---- tags -------------------------------------------------------------------------------
 
-void writeDefineMorphShape(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineMorphShape(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& morph = static_cast<const SwfTagDefineMorphShape&>(tag);
     setNumber(element, "ShapeId", morph.id);
     appendRect(element, "StartBounds", morph.startBounds);
@@ -257,11 +259,11 @@ void writeDefineMorphShape(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& ele
     appendEdges(element, "EndEdges", morph.endEdges);
 }
 
-std::unique_ptr<SwfTag> readDefineMorphShape(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineMorphShape(const SwfXmlIn& element, SwfXmlReader&) {
     auto morph = std::make_unique<SwfTagDefineMorphShape>();
     readNumber(element, "ShapeId", morph->id);
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
-        const char* name = c.name();
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
+        const std::string_view name = c.name();
         if (namesEqual(name, "StartBounds"))
             morph->startBounds = readRect(c);
         else if (namesEqual(name, "EndBounds"))
@@ -278,7 +280,7 @@ std::unique_ptr<SwfTag> readDefineMorphShape(const pugi::xml_node& element, SwfX
     return morph;
 }
 
-void writeDefineMorphShape2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineMorphShape2(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& morph = static_cast<const SwfTagDefineMorphShape2&>(tag);
     setNumber(element, "ShapeId", morph.id);
     setNumber(element, "Offset", morph.offset);
@@ -295,7 +297,7 @@ void writeDefineMorphShape2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& el
     appendEdges(element, "EndEdges", morph.endEdges);
 }
 
-std::unique_ptr<SwfTag> readDefineMorphShape2(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineMorphShape2(const SwfXmlIn& element, SwfXmlReader&) {
     auto morph = std::make_unique<SwfTagDefineMorphShape2>();
     readNumber(element, "ShapeId", morph->id);
     readNumber(element, "Offset", morph->offset);
@@ -304,8 +306,8 @@ std::unique_ptr<SwfTag> readDefineMorphShape2(const pugi::xml_node& element, Swf
     morph->set(SwfTagDefineMorphShape2::UseNonScalingStrokes,
                readLowBits(element, "UseNonScalingStrokes", 1));
     morph->set(SwfTagDefineMorphShape2::Reserved, readLowBits(element, "Reserved", 6));
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
-        const char* name = c.name();
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
+        const std::string_view name = c.name();
         if (namesEqual(name, "StartBounds"))
             morph->startBounds = readRect(c);
         else if (namesEqual(name, "EndBounds"))

@@ -3,12 +3,12 @@
 
 #include "libswf/morph.h"
 
-#include <pugixml.hpp>
+#include "swfxml/values.h"
 
 namespace swfxml {
 
 // Appends the element of one morph fill style: MorphSolidFillStyle, MorphGradientFillStyle
 // (with its MorphGradientRecords) or BitmapFillStyle.
-void appendMorphFill(pugi::xml_node& parent, const libswf::SwfMorphFillStyle& fill);
+void appendMorphFill(SwfXmlOut& parent, const libswf::SwfMorphFillStyle& fill);
 
 } // namespace swfxml

@@ -40,12 +40,12 @@ constexpr struct {
     {"SpreadMode", SwfGradientBits::SpreadMode},
 };
 
-void appendGradientBits(pugi::xml_node& element, const SwfGradientBits& bits) {
+void appendGradientBits(SwfXmlOut& element, const SwfGradientBits& bits) {
     for (const auto& bit : kGradientBits)
         setNumber(element, bit.name, bits.get(bit.field));
 }
 
-void readGradientBits(const pugi::xml_node& element, SwfGradientBits& bits) {
+void readGradientBits(const SwfXmlIn& element, SwfGradientBits& bits) {
     for (const auto& bit : kGradientBits)
         if (findAttribute(element, bit.name))
             bits.set(bit.field, readLowBits(element, bit.name, bit.field.width));
@@ -53,15 +53,15 @@ void readGradientBits(const pugi::xml_node& element, SwfGradientBits& bits) {
 
 } // namespace
 
-void appendGradientRecord(pugi::xml_node& parent, const SwfGradientRecord& record) {
-    pugi::xml_node element = parent.append_child("GradientRecord");
+void appendGradientRecord(SwfXmlOut& parent, const SwfGradientRecord& record) {
+    SwfXmlOut element = parent.child("GradientRecord");
     setNumber(element, "Ratio", record.ratio);
     setColor(element, "Color", record.color);
 }
 
 namespace {
 
-void readGradientRecord(const pugi::xml_node& element, SwfGradientRecord& record) {
+void readGradientRecord(const SwfXmlIn& element, SwfGradientRecord& record) {
     record.ratio = static_cast<std::uint8_t>(readLowBits(element, "Ratio", 8));
     readColor(element, "Color", record.color);
 }
@@ -70,24 +70,24 @@ void readGradientRecord(const pugi::xml_node& element, SwfGradientRecord& record
 
 // ---- fill styles ------------------------------------------------------------------------
 
-void appendFillStyle(pugi::xml_node& parent, const SwfFillStyle& fill) {
+void appendFillStyle(SwfXmlOut& parent, const SwfFillStyle& fill) {
     if (const auto* solid = dynamic_cast<const SwfSolidFillStyle*>(&fill)) {
-        pugi::xml_node element = parent.append_child("SolidFillStyle");
+        SwfXmlOut element = parent.child("SolidFillStyle");
         setColor(element, "Color", solid->color);
     } else if (const auto* gradient = dynamic_cast<const SwfGradientFillStyle*>(&fill)) {
-        pugi::xml_node element = parent.append_child("GradientFillStyle");
+        SwfXmlOut element = parent.child("GradientFillStyle");
         // A type byte of no kind shows as its number, which the reader will not take.
         if (const char* name = gradientFillTypeName(gradient->type))
-            element.append_attribute("Type").set_value(name);
+            element.attribute("Type", name);
         else
             setNumber(element, "Type", gradient->type);
         appendMatrix(element, "Matrix", gradient->matrix);
-        pugi::xml_node records = element.append_child("GradientRecords");
+        SwfXmlOut records = element.child("GradientRecords");
         if (gradient->isFocal()) {
             const SwfFocalGradient& focal = gradient->focalGradient;
             setNumber(records, "High", focal.focalPoint[0]);
             setNumber(records, "Low", focal.focalPoint[1]);
-            pugi::xml_node bits = records.append_child("BitsField");
+            SwfXmlOut bits = records.child("BitsField");
             appendGradientBits(bits, focal);
             for (const auto& record : focal.records)
                 if (record)
@@ -98,9 +98,9 @@ void appendFillStyle(pugi::xml_node& parent, const SwfFillStyle& fill) {
                 appendGradientRecord(records, *record);
         }
     } else if (const auto* bitmap = dynamic_cast<const SwfBitmapFillStyle*>(&fill)) {
-        pugi::xml_node element = parent.append_child("BitmapFillStyle");
+        SwfXmlOut element = parent.child("BitmapFillStyle");
         if (const char* name = bitmapFillTypeName(bitmap->type))
-            element.append_attribute("Type").set_value(name);
+            element.attribute("Type", name);
         else
             setNumber(element, "Type", bitmap->type);
         setNumber(element, "BitmapId", bitmap->bitmapId);
@@ -110,8 +110,8 @@ void appendFillStyle(pugi::xml_node& parent, const SwfFillStyle& fill) {
 
 namespace {
 
-void appendFillStyles(pugi::xml_node& parent, const SwfFillStyles& fills) {
-    pugi::xml_node element = parent.append_child("FillStyles");
+void appendFillStyles(SwfXmlOut& parent, const SwfFillStyles& fills) {
+    SwfXmlOut element = parent.child("FillStyles");
     for (const auto& fill : fills)
         if (fill)
             appendFillStyle(element, *fill);
@@ -119,22 +119,22 @@ void appendFillStyles(pugi::xml_node& parent, const SwfFillStyles& fills) {
 
 // The kind is the first attribute's value whatever its name; the first child element is the
 // matrix and the one after it the gradient.
-std::unique_ptr<SwfGradientFillStyle> readGradientFill(const pugi::xml_node& element) {
+std::unique_ptr<SwfGradientFillStyle> readGradientFill(const SwfXmlIn& element) {
     auto fill = std::make_unique<SwfGradientFillStyle>();
-    const pugi::xml_attribute kind = element.first_attribute();
-    const bool known = kind && parseGradientFillType(kind.value(), fill->type);
-    const pugi::xml_node matrix = firstElement(element);
+    const SwfXmlAttribute* kind = element.firstAttribute();
+    const bool known = kind && parseGradientFillType(kind->value, fill->type);
+    const SwfXmlIn matrix = element.nextChild();
     if (!matrix)
         return fill;
     fill->matrix = readMatrix(matrix);
-    const pugi::xml_node records = nextSiblingElement(matrix);
+    const SwfXmlIn records = element.nextChild();
     if (!known || !records)
         return fill;
     if (fill->isFocal()) {
         SwfFocalGradient& focal = fill->focalGradient;
         focal.focalPoint[0] = static_cast<std::uint8_t>(readLowBits(records, "High", 8));
         focal.focalPoint[1] = static_cast<std::uint8_t>(readLowBits(records, "Low", 8));
-        for (pugi::xml_node c = firstElement(records); c; c = nextSiblingElement(c)) {
+        for (SwfXmlIn c = records.nextChild(); c; c = records.nextChild()) {
             if (namesEqual(c.name(), "BitsField")) {
                 readGradientBits(c, focal);
             } else if (namesEqual(c.name(), "GradientRecord")) {
@@ -145,7 +145,7 @@ std::unique_ptr<SwfGradientFillStyle> readGradientFill(const pugi::xml_node& ele
         }
     } else {
         readGradientBits(records, fill->gradient);
-        for (pugi::xml_node c = firstElement(records); c; c = nextSiblingElement(c)) {
+        for (SwfXmlIn c = records.nextChild(); c; c = records.nextChild()) {
             auto record = std::make_unique<SwfGradientRecord>();
             readGradientRecord(c, *record);
             fill->gradient.push_back(std::move(record));
@@ -155,20 +155,24 @@ std::unique_ptr<SwfGradientFillStyle> readGradientFill(const pugi::xml_node& ele
 }
 
 // A Type of no bitmap kind leaves a type byte that the compile refuses with a message, rather
-// than a fill that silently changes kind.
-std::unique_ptr<SwfBitmapFillStyle> readBitmapFill(const pugi::xml_node& element) {
+// than a fill that silently changes kind. The matrix is the first child element; where one is
+// needed, a fill without it is none.
+std::unique_ptr<SwfBitmapFillStyle> readBitmapFill(const SwfXmlIn& element,
+                                                   bool needMatrix = false) {
     auto fill = std::make_unique<SwfBitmapFillStyle>();
-    const pugi::xml_attribute type = findAttribute(element, "Type");
-    if (!type || !parseBitmapFillType(type.value(), fill->type))
+    const SwfXmlAttribute* type = findAttribute(element, "Type");
+    if (!type || !parseBitmapFillType(type->value, fill->type))
         fill->type = SwfFillStyle::Solid;
     readNumber(element, "BitmapId", fill->bitmapId);
-    if (const pugi::xml_node matrix = firstElement(element))
+    if (const SwfXmlIn matrix = element.nextChild())
         fill->matrix = readMatrix(matrix);
+    else if (needMatrix)
+        return nullptr;
     return fill;
 }
 
-void readFillStyles(const pugi::xml_node& element, SwfFillStyles& fills) {
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
+void readFillStyles(const SwfXmlIn& element, SwfFillStyles& fills) {
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
         if (namesEqual(c.name(), "SolidFillStyle")) {
             auto fill = std::make_unique<SwfSolidFillStyle>();
             readColor(c, "Color", fill->color);
@@ -183,9 +187,9 @@ void readFillStyles(const pugi::xml_node& element, SwfFillStyles& fills) {
 
 // The fill of an extended line style: the first child element, used only when it carries an
 // attribute; a solid fill needs its colour and a bitmap fill its matrix.
-std::shared_ptr<SwfFillStyle> readLineFill(const pugi::xml_node& element) {
-    const pugi::xml_node fill = firstElement(element);
-    if (!fill || !fill.first_attribute())
+std::shared_ptr<SwfFillStyle> readLineFill(const SwfXmlIn& element) {
+    const SwfXmlIn fill = element.nextChild();
+    if (!fill || !fill.firstAttribute())
         return nullptr;
     if (namesEqual(fill.name(), "SolidFillStyle")) {
         auto solid = std::make_shared<SwfSolidFillStyle>();
@@ -194,7 +198,7 @@ std::shared_ptr<SwfFillStyle> readLineFill(const pugi::xml_node& element) {
         return solid;
     }
     if (namesEqual(fill.name(), "BitmapFillStyle"))
-        return firstElement(fill) ? std::shared_ptr<SwfFillStyle>(readBitmapFill(fill)) : nullptr;
+        return readBitmapFill(fill, true);
     if (namesEqual(fill.name(), "GradientFillStyle"))
         return readGradientFill(fill);
     return nullptr;
@@ -202,10 +206,10 @@ std::shared_ptr<SwfFillStyle> readLineFill(const pugi::xml_node& element) {
 
 // ---- line styles ------------------------------------------------------------------------
 
-void appendLineStyles(pugi::xml_node& parent, const SwfLineStyles& lines, bool lineStyles2) {
-    pugi::xml_node element = parent.append_child(lineStyles2 ? "LineStyles2" : "LineStyles");
+void appendLineStyles(SwfXmlOut& parent, const SwfLineStyles& lines, bool lineStyles2) {
+    SwfXmlOut element = parent.child(lineStyles2 ? "LineStyles2" : "LineStyles");
     for (const auto& generic : lines) {
-        pugi::xml_node style = element.append_child("LineStyle");
+        SwfXmlOut style = element.child("LineStyle");
         if (const auto* plain = dynamic_cast<const SwfLineStyle*>(generic.get())) {
             setNumber(style, "Width", plain->width);
             setColor(style, "Color", plain->color);
@@ -217,7 +221,7 @@ void appendLineStyles(pugi::xml_node& parent, const SwfLineStyles& lines, bool l
             setNumber(style, "Width", line->width);
             appendLineFlags(style, *line, "EndCapStyle");
             if (line->hasFill() && line->fill) {
-                pugi::xml_node fill = style.append_child("FillStyle");
+                SwfXmlOut fill = style.child("FillStyle");
                 appendFillStyle(fill, *line->fill);
             }
         }
@@ -225,8 +229,8 @@ void appendLineStyles(pugi::xml_node& parent, const SwfLineStyles& lines, bool l
 }
 
 // Every child element is one style, whatever its name.
-void readLineStyles(const pugi::xml_node& element, SwfLineStyles& lines, bool lineStyles2) {
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
+void readLineStyles(const SwfXmlIn& element, SwfLineStyles& lines, bool lineStyles2) {
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
         if (!lineStyles2) {
             auto line = std::make_unique<SwfLineStyle>();
             readNumber(c, "Width", line->width);
@@ -238,7 +242,7 @@ void readLineStyles(const pugi::xml_node& element, SwfLineStyles& lines, bool li
         readNumber(c, "MitterLimitFactor", line->miterLimitFactor);
         readColor(c, "Color", line->color);
         readNumber(c, "Width", line->width);
-        for (pugi::xml_node part = firstElement(c); part; part = nextSiblingElement(part)) {
+        for (SwfXmlIn part = c.nextChild(); part; part = c.nextChild()) {
             if (namesEqual(part.name(), "BitsField"))
                 readLineFlags(part, *line);
             else if (namesEqual(part.name(), "FillStyle"))
@@ -248,34 +252,34 @@ void readLineStyles(const pugi::xml_node& element, SwfLineStyles& lines, bool li
     }
 }
 
-void appendIndex(pugi::xml_node& parent, const char* name, std::uint16_t index) {
-    pugi::xml_node element = parent.append_child(name);
+void appendIndex(SwfXmlOut& parent, const char* name, std::uint16_t index) {
+    SwfXmlOut element = parent.child(name);
     setNumber(element, "Index", index);
 }
 
 // The index is the first attribute's value, whatever its name.
-std::uint16_t readIndex(const pugi::xml_node& element) {
-    const pugi::xml_attribute a = element.first_attribute();
-    return a ? parseNumber<std::uint16_t>(a.value()) : 0;
+std::uint16_t readIndex(const SwfXmlIn& element) {
+    const SwfXmlAttribute* a = element.firstAttribute();
+    return a ? parseNumber<std::uint16_t>(a->value) : 0;
 }
 
 // Index widths the file gave, as FillBits and LineBits attributes, only where they differ
 // from the widths the style arrays call for.
-void appendGivenWidths(pugi::xml_node& element, const SwfIndexWidths& widths) {
+void appendGivenWidths(SwfXmlOut& element, const SwfIndexWidths& widths) {
     setGivenBits(element, "FillBits", widths.fill);
     setGivenBits(element, "LineBits", widths.line);
 }
 
 // Widths beyond the 4 bits of their field are not taken.
-void readGivenWidths(const pugi::xml_node& element, SwfIndexWidths& widths) {
+void readGivenWidths(const SwfXmlIn& element, SwfIndexWidths& widths) {
     readGivenBits(element, "FillBits", 15, widths.fill);
     readGivenBits(element, "LineBits", 15, widths.line);
 }
 
-std::unique_ptr<SwfStyleChange> readStyleChange(const pugi::xml_node& element, bool lineStyles2) {
+std::unique_ptr<SwfStyleChange> readStyleChange(const SwfXmlIn& element, bool lineStyles2) {
     auto change = std::make_unique<SwfStyleChange>();
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
-        const char* name = c.name();
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
+        const std::string_view name = c.name();
         if (namesEqual(name, "Move")) {
             change->move = true;
             readNumber(c, "DX", change->moveDX);
@@ -293,9 +297,9 @@ std::unique_ptr<SwfStyleChange> readStyleChange(const pugi::xml_node& element, b
         } else if (namesEqual(name, "NewStyles")) {
             change->newStyles = true;
             readGivenWidths(c, change->givenWidths);
-            if (const pugi::xml_node fills = firstElement(c)) {
+            if (const SwfXmlIn fills = c.nextChild()) {
                 readFillStyles(fills, change->fillStyles);
-                if (const pugi::xml_node lines = nextSiblingElement(fills))
+                if (const SwfXmlIn lines = c.nextChild())
                     readLineStyles(lines, change->lineStyles, lineStyles2);
             }
         }
@@ -305,40 +309,40 @@ std::unique_ptr<SwfStyleChange> readStyleChange(const pugi::xml_node& element, b
 
 // ---- tags -------------------------------------------------------------------------------
 
-void writeDefineShape(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineShape(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& shape = static_cast<const SwfTagDefineShapeBase&>(tag);
     setNumber(element, "ShapeId", shape.id);
     appendRect(element, "Bounds", shape.bounds);
     appendFillStyles(element, shape.fillStyles);
     appendLineStyles(element, shape.lineStyles, false);
-    pugi::xml_node edges = element.append_child("Edges");
+    SwfXmlOut edges = element.child("Edges");
     appendShapeRecords(edges, shape.records, false);
 }
 
 // Goes by position: the first attribute is the id, and the first four child elements are
 // the bounds, the fill styles, the line styles and the edges, whatever their names.
 template <class T>
-std::unique_ptr<SwfTag> readDefineShape(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineShape(const SwfXmlIn& element, SwfXmlReader&) {
     auto shape = std::make_unique<T>();
-    const pugi::xml_attribute id = element.first_attribute();
-    shape->id = id ? parseNumber<std::uint16_t>(id.value()) : 0;
-    pugi::xml_node child = firstElement(element);
+    const SwfXmlAttribute* id = element.firstAttribute();
+    shape->id = id ? parseNumber<std::uint16_t>(id->value) : 0;
+    SwfXmlIn child = element.nextChild();
     if (!child)
         return shape;
     shape->bounds = readRect(child);
-    if (!(child = nextSiblingElement(child)))
+    if (!(child = element.nextChild()))
         return shape;
     readFillStyles(child, shape->fillStyles);
-    if (!(child = nextSiblingElement(child)))
+    if (!(child = element.nextChild()))
         return shape;
     readLineStyles(child, shape->lineStyles, false);
-    if (!(child = nextSiblingElement(child)))
+    if (!(child = element.nextChild()))
         return shape;
     readShapeRecords(child, shape->records, false);
     return shape;
 }
 
-void writeDefineShape4(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineShape4(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& shape = static_cast<const SwfTagDefineShape4&>(tag);
     setNumber(element, "ShapeId", shape.id);
     setNumber(element, "UseScalingStrokes", shape.get(SwfTagDefineShape4::UseScalingStrokes));
@@ -350,19 +354,19 @@ void writeDefineShape4(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element
     appendRect(element, "EdgeBounds", shape.edgeBounds);
     appendFillStyles(element, shape.fillStyles);
     appendLineStyles(element, shape.lineStyles, true);
-    pugi::xml_node edges = element.append_child("Shapes");
+    SwfXmlOut edges = element.child("Shapes");
     appendShapeRecords(edges, shape.records, true);
 }
 
-std::unique_ptr<SwfTag> readDefineShape4(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineShape4(const SwfXmlIn& element, SwfXmlReader&) {
     auto shape = std::make_unique<SwfTagDefineShape4>();
     readNumber(element, "ShapeId", shape->id);
     shape->set(SwfTagDefineShape4::UseScalingStrokes, readLowBits(element, "UseScalingStrokes", 1));
     shape->set(SwfTagDefineShape4::UseNonScalingStrokes,
                readLowBits(element, "UseNonScalingStrokes", 1));
     shape->set(SwfTagDefineShape4::Reserved, readLowBits(element, "Reserved", 6));
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
-        const char* name = c.name();
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
+        const std::string_view name = c.name();
         if (namesEqual(name, "ShapeBounds")) {
             shape->shapeBounds = readRect(c);
         } else if (namesEqual(name, "EdgeBounds")) {
@@ -392,18 +396,11 @@ constexpr SwfXmlTagCodec kShapeCodecs[] = {
 
 // ---- shared pieces ----------------------------------------------------------------------
 
-pugi::xml_node nextSiblingElement(const pugi::xml_node& node) {
-    for (pugi::xml_node c = node.next_sibling(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_element)
-            return c;
-    return {};
-}
-
-unsigned readLowBits(const pugi::xml_node& node, std::string_view name, unsigned width) {
-    const pugi::xml_attribute a = findAttribute(node, name);
+unsigned readLowBits(const SwfXmlIn& node, std::string_view name, unsigned width) {
+    const SwfXmlAttribute* a = findAttribute(node, name);
     if (!a)
         return 0;
-    const auto value = static_cast<std::uint64_t>(parseNumber<std::int64_t>(a.value()));
+    const auto value = static_cast<std::uint64_t>(parseNumber<std::int64_t>(a->value));
     return static_cast<unsigned>(value & ((std::uint64_t{1} << width) - 1));
 }
 
@@ -454,8 +451,8 @@ constexpr struct {
 
 } // namespace
 
-void appendLineFlags(pugi::xml_node& parent, const SwfLineFlags& flags, const char* endCapName) {
-    pugi::xml_node element = parent.append_child("BitsField");
+void appendLineFlags(SwfXmlOut& parent, const SwfLineFlags& flags, const char* endCapName) {
+    SwfXmlOut element = parent.child("BitsField");
     setNumber(element, endCapName, flags.get(SwfLineFlags::EndCapStyle));
     for (std::size_t i = 1; i + 1 < std::size(kLineFlags); ++i)
         setNumber(element, kLineFlags[i].name, flags.get(kLineFlags[i].field));
@@ -463,20 +460,20 @@ void appendLineFlags(pugi::xml_node& parent, const SwfLineFlags& flags, const ch
         setNumber(element, "Reserved", reserved);
 }
 
-void readLineFlags(const pugi::xml_node& bitsField, SwfLineFlags& flags) {
+void readLineFlags(const SwfXmlIn& bitsField, SwfLineFlags& flags) {
     // The morph spelling "EndCapstyle" differs only in case, which names never depend on.
     for (const auto& flag : kLineFlags)
         if (findAttribute(bitsField, flag.name))
             flags.set(flag.field, readLowBits(bitsField, flag.name, flag.field.width));
 }
 
-void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records, bool lineStyles2) {
+void appendShapeRecords(SwfXmlOut& element, const SwfShapeRecords& records, bool lineStyles2) {
     appendGivenWidths(element, records.givenWidths);
     for (const auto& record : records) {
         switch (record->kind()) {
         case SwfShapeRecord::Kind::Line: {
             const auto& line = static_cast<const SwfLine&>(*record);
-            pugi::xml_node e = element.append_child("Line");
+            SwfXmlOut e = element.child("Line");
             setNumber(e, "DX", line.dx);
             setNumber(e, "DY", line.dy);
             setGivenBits(e, "NumBits", line.givenBits);
@@ -484,7 +481,7 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
         }
         case SwfShapeRecord::Kind::Curve: {
             const auto& curve = static_cast<const SwfCurve&>(*record);
-            pugi::xml_node e = element.append_child("Curve");
+            SwfXmlOut e = element.child("Curve");
             setNumber(e, "CDX", curve.cdx);
             setNumber(e, "CDY", curve.cdy);
             setNumber(e, "ADX", curve.adx);
@@ -494,9 +491,9 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
         }
         case SwfShapeRecord::Kind::StyleChange: {
             const auto& change = static_cast<const SwfStyleChange&>(*record);
-            pugi::xml_node e = element.append_child("StyleChange");
+            SwfXmlOut e = element.child("StyleChange");
             if (change.move) {
-                pugi::xml_node move = e.append_child("Move");
+                SwfXmlOut move = e.child("Move");
                 setNumber(move, "DX", change.moveDX);
                 setNumber(move, "DY", change.moveDY);
                 setGivenBits(move, "MoveBits", change.givenMoveBits);
@@ -508,7 +505,7 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
             if (change.setLine)
                 appendIndex(e, "SetLine", change.line);
             if (change.newStyles) {
-                pugi::xml_node styles = e.append_child("NewStyles");
+                SwfXmlOut styles = e.child("NewStyles");
                 appendGivenWidths(styles, change.givenWidths);
                 appendFillStyles(styles, change.fillStyles);
                 appendLineStyles(styles, change.lineStyles, lineStyles2);
@@ -519,10 +516,10 @@ void appendShapeRecords(pugi::xml_node& element, const SwfShapeRecords& records,
     }
 }
 
-void readShapeRecords(const pugi::xml_node& element, SwfShapeRecords& records, bool lineStyles2) {
+void readShapeRecords(const SwfXmlIn& element, SwfShapeRecords& records, bool lineStyles2) {
     readGivenWidths(element, records.givenWidths);
-    for (pugi::xml_node c = firstElement(element); c; c = nextSiblingElement(c)) {
-        const char* name = c.name();
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
+        const std::string_view name = c.name();
         if (namesEqual(name, "Line")) {
             auto line = std::make_unique<SwfLine>();
             readNumber(c, "DX", line->dx);

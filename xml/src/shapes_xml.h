@@ -4,8 +4,8 @@
 
 #include "libswf/shapes.h"
 
+#include "swfxml/values.h"
 #include <cstdint>
-#include <pugixml.hpp>
 #include <string_view>
 
 namespace swfxml {
@@ -14,17 +14,16 @@ namespace swfxml {
 // the line styles take the LineStyles2 form when lineStyles2 is set, else the LineStyles form.
 // Index widths the file gave (SwfIndexWidths) appear as FillBits and LineBits attributes of
 // the element and of NewStyles.
-void appendShapeRecords(pugi::xml_node& element, const libswf::SwfShapeRecords& records,
+void appendShapeRecords(SwfXmlOut& element, const libswf::SwfShapeRecords& records,
                         bool lineStyles2);
 // Reads the element's Line, Curve and StyleChange children in document order; other
 // children are skipped.
-void readShapeRecords(const pugi::xml_node& element, libswf::SwfShapeRecords& records,
-                      bool lineStyles2);
+void readShapeRecords(const SwfXmlIn& element, libswf::SwfShapeRecords& records, bool lineStyles2);
 
 // Appends a GradientRecord element.
-void appendGradientRecord(pugi::xml_node& parent, const libswf::SwfGradientRecord& record);
+void appendGradientRecord(SwfXmlOut& parent, const libswf::SwfGradientRecord& record);
 // Appends the element of one fill style: SolidFillStyle, GradientFillStyle or BitmapFillStyle.
-void appendFillStyle(pugi::xml_node& parent, const libswf::SwfFillStyle& fill);
+void appendFillStyle(SwfXmlOut& parent, const libswf::SwfFillStyle& fill);
 
 // "Linear", "Radial", "FocalRadialGradient", or null for other types.
 const char* gradientFillTypeName(std::uint8_t type);
@@ -38,16 +37,12 @@ bool parseBitmapFillType(std::string_view text, std::uint8_t& type);
 
 // The integer value of an attribute, of which only the low `width` bits are kept; 0 when the
 // attribute is missing or its text is not a number.
-unsigned readLowBits(const pugi::xml_node& node, std::string_view name, unsigned width);
+unsigned readLowBits(const SwfXmlIn& node, std::string_view name, unsigned width);
 
 // A BitsField element with the line style flags; the end cap attribute is named endCapName
 // (the morph form spells it differently).
-void appendLineFlags(pugi::xml_node& parent, const libswf::SwfLineFlags& flags,
-                     const char* endCapName);
+void appendLineFlags(SwfXmlOut& parent, const libswf::SwfLineFlags& flags, const char* endCapName);
 // Each flag attribute found sets its sub-field, Reserved included.
-void readLineFlags(const pugi::xml_node& bitsField, libswf::SwfLineFlags& flags);
-
-// The next sibling that is an element, skipping comments and other nodes.
-pugi::xml_node nextSiblingElement(const pugi::xml_node& node);
+void readLineFlags(const SwfXmlIn& bitsField, libswf::SwfLineFlags& flags);
 
 } // namespace swfxml

@@ -35,10 +35,10 @@ const NamedField kDeblocking{
 const NamedField kCodecId{
     "CodecId", 8, {"Unknown0", "Unknown1", "H263", "ScreenVideo", "VP6", "VP6Alpha"}};
 
-void setNamed(pugi::xml_node& node, const NamedField& field, unsigned value) {
+void setNamed(SwfXmlOut& node, const NamedField& field, unsigned value) {
     if (value < std::size(field.names))
         if (const char* name = field.names[value]) {
-            node.append_attribute(field.attribute).set_value(name);
+            node.attribute(field.attribute, name);
             return;
         }
     setNumber(node, field.attribute, value);
@@ -55,11 +55,11 @@ bool allDigits(std::string_view text) {
 
 // A name of the field in any case, or a number that fits its bits; other text leaves the
 // target alone. A number too large for the field fails the compile rather than being cut.
-void readNamed(const pugi::xml_node& node, const NamedField& field, std::uint8_t& target) {
-    const pugi::xml_attribute attribute = findAttribute(node, field.attribute);
+void readNamed(const SwfXmlIn& node, const NamedField& field, std::uint8_t& target) {
+    const SwfXmlAttribute* attribute = findAttribute(node, field.attribute);
     if (!attribute)
         return;
-    const std::string_view text = attribute.value();
+    const std::string_view text = attribute->value;
     unsigned value = 0;
     for (const char* name : field.names) {
         if (name && namesEqual(text, name)) {
@@ -78,14 +78,14 @@ void readNamed(const pugi::xml_node& node, const NamedField& field, std::uint8_t
     target = static_cast<std::uint8_t>(number);
 }
 
-void setFormat(pugi::xml_node& node, const SwfSoundFormat& format) {
+void setFormat(SwfXmlOut& node, const SwfSoundFormat& format) {
     setNamed(node, kSoundFormat, format.format);
     setNamed(node, kSoundRate, format.rate);
     setNamed(node, kSoundSize, format.size);
     setNamed(node, kSoundType, format.type);
 }
 
-void readFormat(const pugi::xml_node& node, SwfSoundFormat& format) {
+void readFormat(const SwfXmlIn& node, SwfSoundFormat& format) {
     readNamed(node, kSoundFormat, format.format);
     readNamed(node, kSoundRate, format.rate);
     readNamed(node, kSoundSize, format.size);
@@ -94,7 +94,7 @@ void readFormat(const pugi::xml_node& node, SwfSoundFormat& format) {
 
 // ---- event sounds -----------------------------------------------------------------------
 
-void writeDefineSound(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineSound(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& sound = static_cast<const SwfTagDefineSound&>(tag);
     setNumber(element, "SoundId", sound.id);
     setFormat(element, sound.format);
@@ -102,7 +102,7 @@ void writeDefineSound(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element)
     appendBase64(element, "SoundData", sound.data, kDataDepth);
 }
 
-std::unique_ptr<SwfTag> readDefineSound(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineSound(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineSound>();
     readNumber(element, "SoundId", tag->id);
     readFormat(element, tag->format);
@@ -111,63 +111,66 @@ std::unique_ptr<SwfTag> readDefineSound(const pugi::xml_node& element, SwfXmlRea
     return tag;
 }
 
-void writeStartSound(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeStartSound(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& start = static_cast<const SwfTagStartSound&>(tag);
     setNumber(element, "SoundId", start.soundId);
     appendSoundInfo(element, "SoundInfo", start.info);
 }
 
-std::unique_ptr<SwfTag> readStartSound(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readStartSound(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagStartSound>();
     readNumber(element, "SoundId", tag->soundId);
-    readSoundInfo(firstElement(element), tag->info);
+    readSoundInfo(element.nextChild(), tag->info);
     return tag;
 }
 
-void writeStartSound2(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeStartSound2(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& start = static_cast<const SwfTagStartSound2&>(tag);
     setString(element, "SoundClassName", start.soundClassName);
     appendSoundInfo(element, "SoundInfo", start.info);
 }
 
-std::unique_ptr<SwfTag> readStartSound2(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readStartSound2(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagStartSound2>();
     readString(element, "SoundClassName", tag->soundClassName);
-    readSoundInfo(firstElement(element), tag->info);
+    readSoundInfo(element.nextChild(), tag->info);
     return tag;
 }
 
 // ---- streamed sound ---------------------------------------------------------------------
 
-void writeSoundStreamHead(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeSoundStreamHead(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& head = static_cast<const SwfTagSoundStreamHead&>(tag);
     setNumber(element, "SampleCount", head.sampleCount);
     if (head.stream.format == SwfSoundFormat::MP3)
         setNumber(element, "LatencySeek", head.latencySeek);
-    pugi::xml_node playback = element.append_child("PlaybackInfo");
+    SwfXmlOut playback = element.child("PlaybackInfo");
     setFormat(playback, head.playback);
-    pugi::xml_node stream = element.append_child("StreamInfo");
+    SwfXmlOut stream = element.child("StreamInfo");
     setFormat(stream, head.stream);
 }
 
 template <class T>
-std::unique_ptr<SwfTag> readSoundStreamHead(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readSoundStreamHead(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<T>();
     readNumber(element, "SampleCount", tag->sampleCount);
     readNumber(element, "LatencySeek", tag->latencySeek);
-    if (const pugi::xml_node playback = findChild(element, "PlaybackInfo"))
-        readFormat(playback, tag->playback);
-    if (const pugi::xml_node stream = findChild(element, "StreamInfo"))
-        readFormat(stream, tag->stream);
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (first.is(child, 0, "PlaybackInfo"))
+            readFormat(child, tag->playback);
+        else if (first.is(child, 1, "StreamInfo"))
+            readFormat(child, tag->stream);
+    }
     return tag;
 }
 
-void writeSoundStreamBlock(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeSoundStreamBlock(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     appendBase64(element, "StreamSoundData", static_cast<const SwfTagSoundStreamBlock&>(tag).data,
                  kDataDepth);
 }
 
-std::unique_ptr<SwfTag> readSoundStreamBlock(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readSoundStreamBlock(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagSoundStreamBlock>();
     tag->data = base64DecodeElement(findChild(element, "StreamSoundData"));
     // Authoring tools write stream blocks with the 6-byte header whatever their length; a
@@ -178,7 +181,7 @@ std::unique_ptr<SwfTag> readSoundStreamBlock(const pugi::xml_node& element, SwfX
 
 // ---- video ------------------------------------------------------------------------------
 
-void writeDefineVideoStream(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineVideoStream(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& video = static_cast<const SwfTagDefineVideoStream&>(tag);
     setNumber(element, "Id", video.id);
     setNumber(element, "NumFrames", video.numFrames);
@@ -189,7 +192,7 @@ void writeDefineVideoStream(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& el
     setNamed(element, kCodecId, video.codecId);
 }
 
-std::unique_ptr<SwfTag> readDefineVideoStream(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineVideoStream(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineVideoStream>();
     readNumber(element, "Id", tag->id);
     readNumber(element, "NumFrames", tag->numFrames);
@@ -201,14 +204,14 @@ std::unique_ptr<SwfTag> readDefineVideoStream(const pugi::xml_node& element, Swf
     return tag;
 }
 
-void writeVideoFrame(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeVideoFrame(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& frame = static_cast<const SwfTagVideoFrame&>(tag);
     setNumber(element, "StreamId", frame.streamId);
     setNumber(element, "FrameNum", frame.frameNum);
     appendBase64(element, "Data", frame.data, kDataDepth);
 }
 
-std::unique_ptr<SwfTag> readVideoFrame(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readVideoFrame(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagVideoFrame>();
     readNumber(element, "StreamId", tag->streamId);
     readNumber(element, "FrameNum", tag->frameNum);
@@ -232,15 +235,15 @@ constexpr SwfXmlTagCodec kSoundCodecs[] = {
 // The two top bits of the flags byte have no meaning; movies that set them keep them.
 constexpr std::uint8_t kReservedFlags = 0xc0;
 
-pugi::xml_node appendSoundInfo(pugi::xml_node& parent, const char* name, const SwfSoundInfo& info) {
-    pugi::xml_node element = parent.append_child(name);
+SwfXmlOut appendSoundInfo(SwfXmlOut& parent, const char* name, const SwfSoundInfo& info) {
+    SwfXmlOut element = parent.child(name);
     if (info.flags & SwfSoundInfo::HasInPoint)
         setNumber(element, "InPoint", info.inPoint);
     if (info.flags & SwfSoundInfo::HasOutPoint)
         setNumber(element, "OutPoint", info.outPoint);
     if (info.flags & SwfSoundInfo::HasLoops)
         setNumber(element, "LoopCount", info.loopCount);
-    pugi::xml_node bits = element.append_child("BitsField");
+    SwfXmlOut bits = element.child("BitsField");
     setBool(bits, "SyncStop", (info.flags & SwfSoundInfo::SyncStop) != 0);
     setBool(bits, "SyncNoMultiple", (info.flags & SwfSoundInfo::SyncNoMultiple) != 0);
     // The reader gives every record an envelope; a record that had none says so, so that
@@ -251,7 +254,7 @@ pugi::xml_node appendSoundInfo(pugi::xml_node& parent, const char* name, const S
         setNumber(bits, "Reserved", info.flags >> 6);
     if (info.flags & SwfSoundInfo::HasEnvelope)
         for (const SwfSoundEnvelope& point : info.envelopes) {
-            pugi::xml_node child = element.append_child("SoundEnvelope");
+            SwfXmlOut child = element.child("SoundEnvelope");
             setNumber(child, "Pos44", point.pos44);
             setNumber(child, "LeftLevel", point.leftLevel);
             setNumber(child, "RightLevel", point.rightLevel);
@@ -259,7 +262,7 @@ pugi::xml_node appendSoundInfo(pugi::xml_node& parent, const char* name, const S
     return element;
 }
 
-void readSoundInfo(const pugi::xml_node& element, SwfSoundInfo& info) {
+void readSoundInfo(const SwfXmlIn& element, SwfSoundInfo& info) {
     if (!element)
         return;
     info = SwfSoundInfo();
@@ -270,29 +273,32 @@ void readSoundInfo(const pugi::xml_node& element, SwfSoundInfo& info) {
     if (readNumber(element, "LoopCount", info.loopCount))
         info.flags |= SwfSoundInfo::HasLoops;
     info.flags |= SwfSoundInfo::HasEnvelope;
-    if (const pugi::xml_node bits = findChild(element, "BitsField")) {
-        bool on = false;
-        if (readBool(bits, "SyncStop", on) && on)
-            info.flags |= SwfSoundInfo::SyncStop;
-        on = false;
-        if (readBool(bits, "SyncNoMultiple", on) && on)
-            info.flags |= SwfSoundInfo::SyncNoMultiple;
-        unsigned reserved = 0;
-        if (readNumber(bits, "Reserved", reserved))
-            info.flags |= static_cast<std::uint8_t>((reserved & 3) << 6);
-        on = true;
-        if (readBool(bits, "HasEnvelope", on) && !on)
-            info.flags &= static_cast<std::uint8_t>(~SwfSoundInfo::HasEnvelope);
+    bool points = false;
+    FirstOfEach first;
+    for (SwfXmlIn child = element.nextChild(); child; child = element.nextChild()) {
+        if (first.is(child, 0, "BitsField")) {
+            bool on = false;
+            if (readBool(child, "SyncStop", on) && on)
+                info.flags |= SwfSoundInfo::SyncStop;
+            on = false;
+            if (readBool(child, "SyncNoMultiple", on) && on)
+                info.flags |= SwfSoundInfo::SyncNoMultiple;
+            unsigned reserved = 0;
+            if (readNumber(child, "Reserved", reserved))
+                info.flags |= static_cast<std::uint8_t>((reserved & 3) << 6);
+            on = true;
+            if (readBool(child, "HasEnvelope", on) && !on)
+                info.flags &= static_cast<std::uint8_t>(~SwfSoundInfo::HasEnvelope);
+        } else if (namesEqual(child.name(), "SoundEnvelope")) {
+            points = true;
+            SwfSoundEnvelope& point = info.envelopes.emplace_back();
+            readNumber(child, "Pos44", point.pos44);
+            readNumber(child, "LeftLevel", point.leftLevel);
+            readNumber(child, "RightLevel", point.rightLevel);
+        }
     }
-    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element || !namesEqual(child.name(), "SoundEnvelope"))
-            continue;
+    if (points)
         info.flags |= SwfSoundInfo::HasEnvelope; // points are never dropped
-        SwfSoundEnvelope& point = info.envelopes.emplace_back();
-        readNumber(child, "Pos44", point.pos44);
-        readNumber(child, "LeftLevel", point.leftLevel);
-        readNumber(child, "RightLevel", point.rightLevel);
-    }
 }
 
 std::span<const SwfXmlTagCodec> soundCodecs() {

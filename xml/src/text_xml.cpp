@@ -28,13 +28,13 @@ bool allDigits(std::string_view text) {
 // A signed field given either as a signed number or as the unsigned number of its bits, the
 // form in which advances are written; anything else gives 0. Returns whether it was there.
 template <class T>
-bool readWrapped(const pugi::xml_node& node, std::string_view name, T& target) {
+bool readWrapped(const SwfXmlIn& node, std::string_view name, T& target) {
     static_assert(std::is_signed_v<T>);
     using Unsigned = std::make_unsigned_t<T>;
-    const pugi::xml_attribute attribute = findAttribute(node, name);
+    const SwfXmlAttribute* attribute = findAttribute(node, name);
     if (!attribute)
         return false;
-    const std::int64_t value = parseNumber<std::int64_t>(attribute.value());
+    const std::int64_t value = parseNumber<std::int64_t>(attribute->value);
     const bool fits = value >= std::numeric_limits<T>::min() &&
                       value <= static_cast<std::int64_t>(std::numeric_limits<Unsigned>::max());
     target = fits ? static_cast<T>(static_cast<Unsigned>(value)) : T{};
@@ -43,11 +43,11 @@ bool readWrapped(const pugi::xml_node& node, std::string_view name, T& target) {
 
 // A number of a few bits. Text that is no number gives 0; a number too large for its bits
 // fails the compile rather than spilling into its neighbours.
-unsigned readBitsValue(const pugi::xml_node& node, const char* name, unsigned bits) {
-    const pugi::xml_attribute attribute = findAttribute(node, name);
+unsigned readBitsValue(const SwfXmlIn& node, const char* name, unsigned bits) {
+    const SwfXmlAttribute* attribute = findAttribute(node, name);
     if (!attribute)
         return 0;
-    const std::string_view text = attribute.value();
+    const std::string_view text = attribute->value;
     if (!allDigits(text))
         return 0;
     const std::uint64_t value = parseNumber<std::uint64_t>(text);
@@ -60,8 +60,8 @@ unsigned readBitsValue(const pugi::xml_node& node, const char* name, unsigned bi
 
 // ---- static text ------------------------------------------------------------------------
 
-void appendRecord(pugi::xml_node& parent, const SwfTextRecord& record) {
-    pugi::xml_node node = parent.append_child("TextRecord");
+void appendRecord(SwfXmlOut& parent, const SwfTextRecord& record) {
+    SwfXmlOut node = parent.child("TextRecord");
     if (record.flags & SwfTextRecord::HasXOffset)
         setNumber(node, "XOffset", record.xOffset);
     if (record.flags & SwfTextRecord::HasYOffset)
@@ -76,15 +76,15 @@ void appendRecord(pugi::xml_node& parent, const SwfTextRecord& record) {
     // Shown only when a movie sets them, so that such movies come back unchanged.
     if (const unsigned reserved = (record.flags & SwfTextRecord::ReservedBits) >> 4)
         setNumber(node, "Reserved", reserved);
-    pugi::xml_node entries = node.append_child("GlyphEntries");
+    SwfXmlOut entries = node.child("GlyphEntries");
     for (const SwfGlyphEntry& glyph : record.glyphs) {
-        pugi::xml_node entry = entries.append_child("GlyphEntry");
+        SwfXmlOut entry = entries.child("GlyphEntry");
         setNumber(entry, "Index", glyph.index);
         setNumber(entry, "Advance", static_cast<std::uint32_t>(glyph.advance));
     }
 }
 
-std::unique_ptr<SwfTextRecord> readRecord(const pugi::xml_node& node) {
+std::unique_ptr<SwfTextRecord> readRecord(const SwfXmlIn& node) {
     auto record = std::make_unique<SwfTextRecord>();
     record->flags = 0;
     if (readWrapped(node, "XOffset", record->xOffset))
@@ -101,9 +101,9 @@ std::unique_ptr<SwfTextRecord> readRecord(const pugi::xml_node& node) {
     if (type)
         record->flags |= SwfTextRecord::TextRecordType;
     record->flags |= static_cast<std::uint8_t>(readBitsValue(node, "Reserved", 3) << 4);
-    const pugi::xml_node entries = firstElement(node);
-    for (pugi::xml_node child = entries.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element || !namesEqual(child.name(), "GlyphEntry"))
+    const SwfXmlIn entries = node.nextChild();
+    for (SwfXmlIn child = entries.nextChild(); child; child = entries.nextChild()) {
+        if (!namesEqual(child.name(), "GlyphEntry"))
             continue;
         SwfGlyphEntry& glyph = record->glyphs.emplace_back();
         readNumber(child, "Index", glyph.index);
@@ -112,7 +112,7 @@ std::unique_ptr<SwfTextRecord> readRecord(const pugi::xml_node& node) {
     return record;
 }
 
-void writeDefineText(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineText(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& text = static_cast<const SwfTagDefineTextBase&>(tag);
     setNumber(element, "Id", text.id);
     // Widths the movie gave that differ from the smallest, kept for an unchanged body.
@@ -120,25 +120,29 @@ void writeDefineText(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) 
     setGivenBits(element, "AdvanceBits", text.givenAdvanceBits);
     appendRect(element, "Bounds", text.bounds);
     appendMatrix(element, "Matrix", text.matrix);
-    pugi::xml_node records = element.append_child("TextRecords");
+    SwfXmlOut records = element.child("TextRecords");
     for (const auto& record : text.records)
         appendRecord(records, *record);
 }
 
 template <class T>
-std::unique_ptr<SwfTag> readDefineText(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineText(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<T>();
     readNumber(element, "Id", tag->id);
     readGivenBits(element, "GlyphBits", 32, tag->givenGlyphBits);
     readGivenBits(element, "AdvanceBits", 32, tag->givenAdvanceBits);
-    if (const pugi::xml_node bounds = findChild(element, "Bounds"))
-        tag->bounds = readRect(bounds);
-    if (const pugi::xml_node matrix = findChild(element, "Matrix"))
-        tag->matrix = readMatrix(matrix);
-    const pugi::xml_node records = findChild(element, "TextRecords");
-    for (pugi::xml_node child = records.first_child(); child; child = child.next_sibling())
-        if (child.type() == pugi::node_element && namesEqual(child.name(), "TextRecord"))
-            tag->records.push_back(readRecord(child));
+    FirstOfEach first;
+    for (SwfXmlIn part = element.nextChild(); part; part = element.nextChild()) {
+        if (first.is(part, 0, "Bounds")) {
+            tag->bounds = readRect(part);
+        } else if (first.is(part, 1, "Matrix")) {
+            tag->matrix = readMatrix(part);
+        } else if (first.is(part, 2, "TextRecords")) {
+            for (SwfXmlIn child = part.nextChild(); child; child = part.nextChild())
+                if (namesEqual(child.name(), "TextRecord"))
+                    tag->records.push_back(readRecord(child));
+        }
+    }
     return tag;
 }
 
@@ -147,17 +151,17 @@ std::unique_ptr<SwfTag> readDefineText(const pugi::xml_node& element, SwfXmlRead
 const char* const kAlignNames[] = {"Left", "Right", "Center", "Justify"};
 
 // Values without a name are shown as numbers, so that they survive the round trip.
-void setAlign(pugi::xml_node& node, std::uint8_t align) {
+void setAlign(SwfXmlOut& node, std::uint8_t align) {
     if (align < std::size(kAlignNames))
-        node.append_attribute("Align").set_value(kAlignNames[align]);
+        node.attribute("Align", kAlignNames[align]);
     else
         setNumber(node, "Align", align);
 }
 
-std::uint8_t readAlign(const pugi::xml_node& node) {
-    const pugi::xml_attribute attribute = findAttribute(node, "Align");
+std::uint8_t readAlign(const SwfXmlIn& node) {
+    const SwfXmlAttribute* attribute = findAttribute(node, "Align");
     for (std::uint8_t i = 0; i < std::size(kAlignNames); ++i)
-        if (namesEqual(attribute.value(), kAlignNames[i]))
+        if (namesEqual(attribute ? attribute->value : std::string_view(), kAlignNames[i]))
             return i;
     return static_cast<std::uint8_t>(readBitsValue(node, "Align", 8));
 }
@@ -180,7 +184,7 @@ const EditFlag kEditFlags[] = {
     {"AutoSize", &SwfTagDefineEditText::autoSize},
 };
 
-void writeDefineEditText(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeDefineEditText(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& edit = static_cast<const SwfTagDefineEditText&>(tag);
     setNumber(element, "Id", edit.id);
     if (edit.hasFont) {
@@ -202,14 +206,14 @@ void writeDefineEditText(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& eleme
     }
     setString(element, "VarName", edit.variableName);
     appendRect(element, "Bounds", edit.bounds);
-    pugi::xml_node bits = element.append_child("BitsField");
+    SwfXmlOut bits = element.child("BitsField");
     for (const EditFlag& flag : kEditFlags)
         setBool(bits, flag.name, edit.*flag.member);
     if (edit.hasText)
         appendText(element, "InitialText", edit.initialText.text);
 }
 
-std::unique_ptr<SwfTag> readDefineEditText(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readDefineEditText(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagDefineEditText>();
     readNumber(element, "Id", tag->id);
     const bool hasFontId = readNumber(element, "FontId", tag->fontId);
@@ -225,21 +229,24 @@ std::unique_ptr<SwfTag> readDefineEditText(const pugi::xml_node& element, SwfXml
     layout |= readWrapped(element, "Leading", tag->leading);
     tag->hasLayout = layout;
     readString(element, "VarName", tag->variableName);
-    if (const pugi::xml_node bounds = findChild(element, "Bounds"))
-        tag->bounds = readRect(bounds);
-    if (const pugi::xml_node bits = findChild(element, "BitsField"))
-        for (const EditFlag& flag : kEditFlags)
-            readBool(bits, flag.name, (*tag).*flag.member);
-    if (const pugi::xml_node text = findChild(element, "InitialText")) {
-        tag->initialText.text = elementText(text);
-        tag->hasText = true;
+    FirstOfEach first;
+    for (SwfXmlIn part = element.nextChild(); part; part = element.nextChild()) {
+        if (first.is(part, 0, "Bounds")) {
+            tag->bounds = readRect(part);
+        } else if (first.is(part, 1, "BitsField")) {
+            for (const EditFlag& flag : kEditFlags)
+                readBool(part, flag.name, (*tag).*flag.member);
+        } else if (first.is(part, 2, "InitialText")) {
+            tag->initialText.text = elementText(part);
+            tag->hasText = true;
+        }
     }
     return tag;
 }
 
 // ---- anti-aliasing settings -------------------------------------------------------------
 
-void writeCSMTextSettings(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& element) {
+void writeCSMTextSettings(SwfXmlWriter&, const SwfTag& tag, SwfXmlOut& element) {
     const auto& settings = static_cast<const SwfTagCSMTextSettings&>(tag);
     setNumber(element, "TextId", settings.textId);
     setNumber(element, "Thickness", settings.thickness);
@@ -247,20 +254,20 @@ void writeCSMTextSettings(SwfXmlWriter&, const SwfTag& tag, pugi::xml_node& elem
     // The reserved byte and bits are shown only when a movie sets them.
     if (settings.reserved)
         setNumber(element, "Reserved", settings.reserved);
-    pugi::xml_node bits = element.append_child("BitsField");
+    SwfXmlOut bits = element.child("BitsField");
     setNumber(bits, "GridFit", settings.gridFit());
     setNumber(bits, "UseFlashType", settings.useFlashType());
     if (settings.reservedBits())
         setNumber(bits, "Reserved", settings.reservedBits());
 }
 
-std::unique_ptr<SwfTag> readCSMTextSettings(const pugi::xml_node& element, SwfXmlReader&) {
+std::unique_ptr<SwfTag> readCSMTextSettings(const SwfXmlIn& element, SwfXmlReader&) {
     auto tag = std::make_unique<SwfTagCSMTextSettings>();
     readNumber(element, "TextId", tag->textId);
     readNumber(element, "Thickness", tag->thickness);
     readNumber(element, "Sharpness", tag->sharpness);
     tag->reserved = static_cast<std::uint8_t>(readBitsValue(element, "Reserved", 8));
-    if (const pugi::xml_node bits = findChild(element, "BitsField"))
+    if (const SwfXmlIn bits = findChild(element, "BitsField"))
         tag->flags = static_cast<std::uint8_t>(readBitsValue(bits, "UseFlashType", 2) << 6 |
                                                readBitsValue(bits, "GridFit", 3) << 3 |
                                                readBitsValue(bits, "Reserved", 3));

@@ -1,5 +1,7 @@
 #include "swfxml/values.h"
 
+#include "tree.h"
+
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -25,6 +27,20 @@ bool namesEqual(std::string_view a, std::string_view b) {
         if (lower(a[i]) != lower(b[i]))
             return false;
     return true;
+}
+
+const SwfXmlAttribute* findAttribute(const SwfXmlIn& element, std::string_view name) {
+    for (const SwfXmlAttribute& a : element.attributes())
+        if (namesEqual(a.name, name))
+            return &a;
+    return nullptr;
+}
+
+SwfXmlIn findChild(const SwfXmlIn& element, std::string_view name) {
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild())
+        if (namesEqual(c.name(), name))
+            return c;
+    return {};
 }
 
 pugi::xml_attribute findAttribute(const pugi::xml_node& node, std::string_view name) {
@@ -56,18 +72,43 @@ std::string formatNumber(std::int64_t value) {
     return std::string(buffer, result.ptr);
 }
 
-std::string formatFloat(float value) {
-    char buffer[32];
+namespace {
+
+std::string_view formatFloatInto(float value, char (&buffer)[32]) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 9);
-    return std::string(buffer, result.ptr);
+    return std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer));
+}
+
+std::string_view formatColorInto(const libswf::SwfColor& color, char (&buffer)[9]) {
+    const std::uint32_t packed = static_cast<std::uint32_t>(color.r) << 24 |
+                                 static_cast<std::uint32_t>(color.g) << 16 |
+                                 static_cast<std::uint32_t>(color.b) << 8 | color.a;
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, packed, 16);
+    return std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer));
+}
+
+} // namespace
+
+std::string formatFloat(float value) {
+    char buffer[32];
+    return std::string(formatFloatInto(value, buffer));
+}
+
+void setNumber(SwfXmlOut& element, std::string_view name, std::int64_t value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    element.plainAttribute(name,
+                           std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+}
+
+void setFloat(SwfXmlOut& element, std::string_view name, float value) {
+    char buffer[32];
+    element.plainAttribute(name, formatFloatInto(value, buffer));
 }
 
 void setNumber(pugi::xml_node& node, const char* name, std::int64_t value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
-    *result.ptr = 0;
-    node.append_attribute(name).set_value(buffer);
+    node.append_attribute(name).set_value(formatNumber(value).c_str());
 }
 
 void setFloat(pugi::xml_node& node, const char* name, float value) {
@@ -76,12 +117,24 @@ void setFloat(pugi::xml_node& node, const char* name, float value) {
 
 // ---- booleans, colours, strings ---------------------------------------------------------
 
-void setBool(pugi::xml_node& node, const char* name, bool value) {
-    node.append_attribute(name).set_value(value ? "true" : "false");
-}
-
 bool parseBool(std::string_view text) {
     return namesEqual(text, "true");
+}
+
+void setBool(SwfXmlOut& element, std::string_view name, bool value) {
+    element.plainAttribute(name, value ? "true" : "false");
+}
+
+bool readBool(const SwfXmlIn& element, std::string_view name, bool& target) {
+    const SwfXmlAttribute* a = findAttribute(element, name);
+    if (!a)
+        return false;
+    target = parseBool(a->value);
+    return true;
+}
+
+void setBool(pugi::xml_node& node, const char* name, bool value) {
+    node.append_attribute(name).set_value(value ? "true" : "false");
 }
 
 bool readBool(const pugi::xml_node& node, std::string_view name, bool& target) {
@@ -93,12 +146,8 @@ bool readBool(const pugi::xml_node& node, std::string_view name, bool& target) {
 }
 
 std::string formatColor(const libswf::SwfColor& color) {
-    const std::uint32_t packed = static_cast<std::uint32_t>(color.r) << 24 |
-                                 static_cast<std::uint32_t>(color.g) << 16 |
-                                 static_cast<std::uint32_t>(color.b) << 8 | color.a;
     char buffer[9];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, packed, 16);
-    return std::string(buffer, result.ptr);
+    return std::string(formatColorInto(color, buffer));
 }
 
 libswf::SwfColor parseColor(std::string_view text) {
@@ -116,6 +165,19 @@ libswf::SwfColor parseColor(std::string_view text) {
         static_cast<std::uint8_t>(packed >> 8), static_cast<std::uint8_t>(packed));
 }
 
+void setColor(SwfXmlOut& element, std::string_view name, const libswf::SwfColor& color) {
+    char buffer[9];
+    element.plainAttribute(name, formatColorInto(color, buffer));
+}
+
+bool readColor(const SwfXmlIn& element, std::string_view name, libswf::SwfColor& target) {
+    const SwfXmlAttribute* a = findAttribute(element, name);
+    if (!a)
+        return false;
+    target = parseColor(a->value);
+    return true;
+}
+
 void setColor(pugi::xml_node& node, const char* name, const libswf::SwfColor& color) {
     node.append_attribute(name).set_value(formatColor(color).c_str());
 }
@@ -125,6 +187,18 @@ bool readColor(const pugi::xml_node& node, std::string_view name, libswf::SwfCol
     if (!a)
         return false;
     target = parseColor(a.value());
+    return true;
+}
+
+void setString(SwfXmlOut& element, std::string_view name, const libswf::SwfString& value) {
+    element.attribute(name, value.text);
+}
+
+bool readString(const SwfXmlIn& element, std::string_view name, libswf::SwfString& target) {
+    const SwfXmlAttribute* a = findAttribute(element, name);
+    if (!a)
+        return false;
+    target.text = a->value;
     return true;
 }
 
@@ -140,27 +214,45 @@ bool readString(const pugi::xml_node& node, std::string_view name, libswf::SwfSt
     return true;
 }
 
-// ---- records ----------------------------------------------------------------------------
+// ---- field widths -----------------------------------------------------------------------
+
+void setGivenBits(SwfXmlOut& element, std::string_view name, std::uint8_t bits) {
+    if (bits != libswf::NotGivenBits)
+        setNumber(element, name, bits);
+}
 
 void setGivenBits(pugi::xml_node& node, const char* name, std::uint8_t bits) {
     if (bits != libswf::NotGivenBits)
         setNumber(node, name, bits);
 }
 
-void readGivenBits(const pugi::xml_node& node, std::string_view name, unsigned most,
-                   std::uint8_t& bits) {
-    const pugi::xml_attribute a = findAttribute(node, name);
-    if (!a)
-        return;
-    const std::string_view text = a.value();
+namespace {
+
+void takeGivenBits(std::string_view text, unsigned most, std::uint8_t& bits) {
     unsigned value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error == std::errc() && end == text.data() + text.size() && value <= most)
         bits = static_cast<std::uint8_t>(value);
 }
 
-pugi::xml_node appendRect(pugi::xml_node& parent, const char* name, const libswf::SwfRect& rect) {
-    pugi::xml_node element = parent.append_child(name);
+} // namespace
+
+void readGivenBits(const SwfXmlIn& element, std::string_view name, unsigned most,
+                   std::uint8_t& bits) {
+    if (const SwfXmlAttribute* a = findAttribute(element, name))
+        takeGivenBits(a->value, most, bits);
+}
+
+void readGivenBits(const pugi::xml_node& node, std::string_view name, unsigned most,
+                   std::uint8_t& bits) {
+    if (const pugi::xml_attribute a = findAttribute(node, name))
+        takeGivenBits(a.value(), most, bits);
+}
+
+// ---- records ----------------------------------------------------------------------------
+
+SwfXmlOut appendRect(SwfXmlOut& parent, std::string_view name, const libswf::SwfRect& rect) {
+    SwfXmlOut element = parent.child(name);
     setNumber(element, "MaxX", rect.xmax);
     setNumber(element, "MaxY", rect.ymax);
     setNumber(element, "MinX", rect.xmin);
@@ -169,7 +261,7 @@ pugi::xml_node appendRect(pugi::xml_node& parent, const char* name, const libswf
     return element;
 }
 
-libswf::SwfRect readRect(const pugi::xml_node& element) {
+libswf::SwfRect readRect(const SwfXmlIn& element) {
     libswf::SwfRect rect;
     readNumber(element, "MaxX", rect.xmax);
     readNumber(element, "MaxY", rect.ymax);
@@ -185,26 +277,26 @@ namespace {
 // they came from. A float holds every term of a movie exactly up to 256; beyond it, a term
 // with a fraction is printed with all the digits of its exact value, so that no bit of the
 // 16.16 field is lost.
-void setMatrixTerm(pugi::xml_node& node, const char* name, double value) {
+void setMatrixTerm(SwfXmlOut& element, std::string_view name, double value) {
     const auto single = static_cast<float>(value);
     if (static_cast<double>(single) == value || !std::isfinite(value)) {
-        setFloat(node, name, single);
+        setFloat(element, name, single);
         return;
     }
     char buffer[40];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
-    *result.ptr = 0;
-    node.append_attribute(name).set_value(buffer);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    element.plainAttribute(name,
+                           std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
 }
 
 // Text that names a point of the 16.16 grid exactly is taken as that point; other text is
 // read as a float, so that the 9-digit text of a float term gives back that term.
-bool readFloatInto(const pugi::xml_node& node, std::string_view name, double& target) {
-    float value = 0;
-    if (!readNumber(node, name, value))
+bool readFloatInto(const SwfXmlIn& element, std::string_view name, double& target) {
+    const SwfXmlAttribute* a = findAttribute(element, name);
+    if (!a)
         return false;
-    double exact = 0;
-    readNumber(node, name, exact);
+    const auto value = parseNumber<float>(a->value);
+    const auto exact = parseNumber<double>(a->value);
     const double steps = exact * 65536.0;
     target = std::isfinite(steps) && steps == std::trunc(steps) ? exact : value;
     return true;
@@ -212,22 +304,21 @@ bool readFloatInto(const pugi::xml_node& node, std::string_view name, double& ta
 
 } // namespace
 
-pugi::xml_node appendMatrix(pugi::xml_node& parent, const char* name,
-                            const libswf::SwfMatrix& matrix) {
-    pugi::xml_node element = parent.append_child(name);
-    pugi::xml_node translate = element.append_child("Translate");
+SwfXmlOut appendMatrix(SwfXmlOut& parent, std::string_view name, const libswf::SwfMatrix& matrix) {
+    SwfXmlOut element = parent.child(name);
+    SwfXmlOut translate = element.child("Translate");
     setNumber(translate, "TranslateX", matrix.translateX);
     setNumber(translate, "TranslateY", matrix.translateY);
     setGivenBits(translate, "NBits", matrix.givenTranslateBits);
     // The dialect shows the terms as floats.
     if (matrix.hasScale) {
-        pugi::xml_node scale = element.append_child("Scale");
+        SwfXmlOut scale = element.child("Scale");
         setMatrixTerm(scale, "ScaleX", matrix.scaleX);
         setMatrixTerm(scale, "ScaleY", matrix.scaleY);
         setGivenBits(scale, "NBits", matrix.givenScaleBits);
     }
     if (matrix.hasRotate) {
-        pugi::xml_node rotate = element.append_child("Rotate");
+        SwfXmlOut rotate = element.child("Rotate");
         setMatrixTerm(rotate, "RotateSkew0", matrix.rotateSkew0);
         setMatrixTerm(rotate, "RotateSkew1", matrix.rotateSkew1);
         setGivenBits(rotate, "NBits", matrix.givenRotateBits);
@@ -235,11 +326,9 @@ pugi::xml_node appendMatrix(pugi::xml_node& parent, const char* name,
     return element;
 }
 
-libswf::SwfMatrix readMatrix(const pugi::xml_node& element) {
+libswf::SwfMatrix readMatrix(const SwfXmlIn& element) {
     libswf::SwfMatrix matrix;
-    for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element)
-            continue;
+    for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild()) {
         if (namesEqual(c.name(), "Translate")) {
             readNumber(c, "TranslateX", matrix.translateX);
             readNumber(c, "TranslateY", matrix.translateY);
@@ -257,9 +346,8 @@ libswf::SwfMatrix readMatrix(const pugi::xml_node& element) {
     return matrix;
 }
 
-pugi::xml_node appendColorTransform(pugi::xml_node& parent,
-                                    const libswf::SwfColorTransform& transform) {
-    pugi::xml_node element = parent.append_child("ColorTransform");
+SwfXmlOut appendColorTransform(SwfXmlOut& parent, const libswf::SwfColorTransform& transform) {
+    SwfXmlOut element = parent.child("ColorTransform");
     if (transform.hasMult) {
         setNumber(element, "MulR", transform.mulR);
         setNumber(element, "MulG", transform.mulG);
@@ -276,7 +364,7 @@ pugi::xml_node appendColorTransform(pugi::xml_node& parent,
     return element;
 }
 
-libswf::SwfColorTransform readColorTransform(const pugi::xml_node& element) {
+libswf::SwfColorTransform readColorTransform(const SwfXmlIn& element) {
     libswf::SwfColorTransform t;
     for (auto [name, term] :
          {std::pair{"MulR", &t.mulR}, {"MulG", &t.mulG}, {"MulB", &t.mulB}, {"MulA", &t.mulA}})
@@ -286,6 +374,34 @@ libswf::SwfColorTransform readColorTransform(const pugi::xml_node& element) {
         t.hasAdd |= readNumber(element, name, *term);
     readGivenBits(element, "NBits", 15, t.givenBits);
     return t;
+}
+
+// The records held in document trees, printed and read as above.
+
+pugi::xml_node appendRect(pugi::xml_node& parent, const char* name, const libswf::SwfRect& rect) {
+    return appendPrinted(parent, [&](SwfXmlOut& p) { appendRect(p, name, rect); });
+}
+
+libswf::SwfRect readRect(const pugi::xml_node& element) {
+    return readPrinted(element, [](const SwfXmlIn& e) { return readRect(e); });
+}
+
+pugi::xml_node appendMatrix(pugi::xml_node& parent, const char* name,
+                            const libswf::SwfMatrix& matrix) {
+    return appendPrinted(parent, [&](SwfXmlOut& p) { appendMatrix(p, name, matrix); });
+}
+
+libswf::SwfMatrix readMatrix(const pugi::xml_node& element) {
+    return readPrinted(element, [](const SwfXmlIn& e) { return readMatrix(e); });
+}
+
+pugi::xml_node appendColorTransform(pugi::xml_node& parent,
+                                    const libswf::SwfColorTransform& transform) {
+    return appendPrinted(parent, [&](SwfXmlOut& p) { appendColorTransform(p, transform); });
+}
+
+libswf::SwfColorTransform readColorTransform(const pugi::xml_node& element) {
+    return readPrinted(element, [](const SwfXmlIn& e) { return readColorTransform(e); });
 }
 
 // ---- payloads ---------------------------------------------------------------------------
@@ -408,57 +524,69 @@ std::vector<std::uint8_t> base64Decode(std::string_view text) {
     return out;
 }
 
-std::vector<std::uint8_t> base64DecodeElement(const pugi::xml_node& element) {
-    std::size_t size = 0;
-    for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_cdata || c.type() == pugi::node_pcdata)
-            size += std::strlen(c.value());
+std::vector<std::uint8_t> base64DecodeElement(const SwfXmlIn& element) {
     std::vector<std::uint8_t> out;
-    out.reserve(size / 4 * 3 + 3);
     std::uint32_t accumulator = 0;
     int bits = 0;
-    for (pugi::xml_node c = element.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_cdata || c.type() == pugi::node_pcdata)
-            if (!decodeInto(c.value(), out, accumulator, bits))
-                break;
+    bool more = true;
+    element.eachText([&](std::string_view piece) {
+        if (!more)
+            return;
+        // The room each piece needs, reserved before it is decoded: a payload's section
+        // comes whole, so one reservation serves it.
+        out.reserve(out.size() + piece.size() / 4 * 3 + 3);
+        more = decodeInto(piece, out, accumulator, bits);
+    });
     // The blanks of the layout make the reservation a sixth too large. The unused end of a
     // large block is never written, so it takes no memory; that of a small one shares its
-    // pages with other data, for as long as the tag lives, and is given back by a copy (which
-    // costs less than counting the characters first).
+    // pages with other data, for as long as the tag lives, and is given back by a copy.
     if (out.size() < (std::size_t{1} << 20) && out.capacity() - out.size() > out.size() / 16)
         out.shrink_to_fit();
     return out;
 }
 
-pugi::xml_node appendBase64(pugi::xml_node& parent, const char* name,
-                            std::span<const std::uint8_t> bytes, int k) {
-    // The lines are encoded straight into their places, which spares a copy of the whole
-    // encoding; 60 bytes make one line of 80 characters.
+std::vector<std::uint8_t> base64DecodeElement(const pugi::xml_node& element) {
+    return readPrinted(element, [](const SwfXmlIn& e) { return base64DecodeElement(e); });
+}
+
+void appendBase64(SwfXmlOut& parent, std::string_view name, std::span<const std::uint8_t> bytes,
+                  int k) {
+    // The lines are encoded straight into the printer's buffer; 60 bytes make one line of 80
+    // characters.
     const std::size_t indent = static_cast<std::size_t>(k + 1) * 4;
-    const std::size_t encoded = encodedSize(bytes.size());
-    const std::size_t lines = (encoded + kLine - 1) / kLine;
-    const std::size_t size = 1 + encoded + lines * (indent + 1) + indent;
-    const auto layout = std::make_unique_for_overwrite<char[]>(size);
-    char* out = layout.get();
-    *out++ = '\n';
+    SwfXmlOut element = parent.child(name);
+    element.beginCdata();
+    std::memcpy(element.reserve(1), "\n", 1);
+    element.commit(1);
     for (std::size_t at = 0; at < bytes.size(); at += kLine / 4 * 3) {
         const std::size_t n = std::min(bytes.size() - at, kLine / 4 * 3);
+        char* out = element.reserve(indent + kLine + 1);
         std::memset(out, ' ', indent);
-        out += indent;
-        encodeInto(bytes.data() + at, n, out);
-        out += encodedSize(n);
-        *out++ = '\n';
+        encodeInto(bytes.data() + at, n, out + indent);
+        const std::size_t line = indent + encodedSize(n);
+        out[line] = '\n';
+        element.commit(line + 1);
     }
-    std::memset(out, ' ', indent);
-    pugi::xml_node element = parent.append_child(name);
-    element.append_child(pugi::node_cdata).set_value(layout.get(), size);
-    return element;
+    std::memset(element.reserve(indent), ' ', indent);
+    element.commit(indent);
+    element.endCdata();
+}
+
+pugi::xml_node appendBase64(pugi::xml_node& parent, const char* name,
+                            std::span<const std::uint8_t> bytes, int k) {
+    return appendPrinted(parent, [&](SwfXmlOut& p) { appendBase64(p, name, bytes, k); });
+}
+
+void appendText(SwfXmlOut& parent, std::string_view name, std::string_view text) {
+    parent.child(name).cdata(text);
 }
 
 pugi::xml_node appendText(pugi::xml_node& parent, const char* name, std::string_view text) {
-    pugi::xml_node element = parent.append_child(name);
-    element.append_child(pugi::node_cdata).set_value(std::string(text).c_str());
-    return element;
+    return appendPrinted(parent, [&](SwfXmlOut& p) { appendText(p, name, text); });
+}
+
+std::string elementText(const SwfXmlIn& element) {
+    return element.text();
 }
 
 std::string elementText(const pugi::xml_node& element) {

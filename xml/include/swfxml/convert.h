@@ -2,10 +2,11 @@
 #pragma once
 
 #include "libswf/movie.h"
+#include "swfxml/parser.h"
+#include "swfxml/printer.h"
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <pugixml.hpp>
 #include <span>
@@ -42,9 +43,9 @@ struct SwfXmlTimes {
 // codes without one.
 const char* swfXmlFamilyName(std::uint16_t code);
 
-// The SWF to XML context. Built with declared true, the document receives the declaration
-// and the root at once (template snippets use that); the conversion builds it with false and
-// links both once the SWF version is known.
+// The SWF to XML context. Built with declared true, the document receives the root at once,
+// for callers that add tags to a document tree one at a time (writeTag on a pugixml node);
+// the conversions print without any tree.
 class SwfXmlWriter {
 public:
     explicit SwfXmlWriter(bool declared = false);
@@ -58,7 +59,7 @@ public:
     SwfXmlTimes* times = nullptr;
 };
 
-// Case-insensitive ordering for the name tables.
+// Case-insensitive ordering for tables of names.
 struct SwfNameLess {
     bool operator()(std::string_view a, std::string_view b) const;
 };
@@ -66,22 +67,21 @@ struct SwfNameLess {
 // The XML to SWF context.
 class SwfXmlReader {
 public:
-    SwfXmlReader();
-
-    // Element name -> tag code, from the registry's names plus "Unknown" (300).
-    std::map<std::string, std::uint16_t, SwfNameLess> tagNames;
-    pugi::xml_document document;
-    pugi::xml_node root;
     std::unique_ptr<libswf::SwfMovie> movie;
     SwfXmlFailure failure;
-    // The element being read, so that a failure can say where.
-    pugi::xml_node current;
-    // Where each tag came from in the text, so that a failure found while the movie is
-    // written, after the document is gone, can still name the element's line.
-    std::vector<std::pair<const libswf::SwfTag*, std::ptrdiff_t>> tagOffsets;
-    // The pieces the last conversion read the document in; 0 when it read it whole.
+    // The quarter-megabyte stretches the last conversion read the text in, straight through
+    // without a document tree; 0 when pugixml's reader of whole documents read it (a form
+    // only that reader takes, or a failure, located there).
     std::size_t pieces = 0;
     SwfXmlTimes* times = nullptr;
+
+    // The tag element being read, so that a failure can say where: its name and offset.
+    std::string_view currentName;
+    std::size_t currentOffset = 0;
+    bool reading = false;
+    // Where each tag came from in the text, so that a failure found while the movie is
+    // written, after the text is read, can still name the element's line.
+    std::vector<std::pair<const libswf::SwfTag*, std::size_t>> tagOffsets;
 };
 
 inline constexpr std::uint16_t kUnknownElementCode = 300;
@@ -90,16 +90,22 @@ inline constexpr std::uint16_t kUnknownElementCode = 300;
 bool convertSwfToXml(SwfXmlWriter& ctx, const std::string& path, std::string& text);
 // The same from the bytes of a movie already in memory.
 bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, std::string& text);
+// The same into a sink, a block at a time, so that the text is never held whole; after a
+// failure the sink has received part of a document.
+bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf,
+                          libswf::SwfOutputSink& out);
 
-// Parses the text, builds the movie and writes the SWF file (replacing it only when
-// complete). With parseAsUtf8 false the parser decides from the declaration.
+// Reads the text and writes the SWF file (replacing it only when complete). With parseAsUtf8
+// false the encoding follows the declaration.
 bool convertXmlToSwf(SwfXmlReader& ctx, std::string_view text, const std::string& outputPath,
                      bool parseAsUtf8);
 // The same into memory.
 bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, libswf::SwfBuffer& swf,
                           bool parseAsUtf8);
 
-// Appends the tag's element to the parent, or to the root without a parent.
+// Prints the tag's element as a child of the parent.
+void writeTag(SwfXmlWriter& ctx, const libswf::SwfTag& tag, SwfXmlOut& parent);
+// Appends the tag's element to the parent node, or to the root without a parent.
 void writeTag(SwfXmlWriter& ctx, const libswf::SwfTag& tag, pugi::xml_node parent = {});
 
 // Prints a document (or any node) in the dialect's layout: four spaces per level, "\n"
