@@ -41,6 +41,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <malloc.h>
 #include <map>
 #include <numeric>
 #include <spawn.h>
@@ -48,6 +49,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -105,7 +107,8 @@ struct Movie {
     double refEncode = 1e30;             // inflate + encode payloads + write a file of XML size
     double refDecode = 1e30;             // decode payloads
     double refLibdeflate = 1e30, refZlib = 1e30; // deflate the body at level 9
-    double toXmlPeak = 0, toSwfPeak = 0;         // growth of a fresh process, bytes
+    double toXmlPeak = 0, toSwfPeak = 0;         // memory a conversion needs, bytes
+    double toXmlProcess = 0, toSwfProcess = 0;   // peak of a fresh process, bytes
     bool sameFile = false;                       // XML -> SWF gave back the file itself
 };
 
@@ -137,21 +140,21 @@ void collectPayloads(const SwfTags& tags, std::vector<std::span<const std::uint8
 
 // ---- one conversion, as vorn-convert does it ---------------------------------------------
 
-// Seconds of the conversion and of writing its file.
+// Seconds of the conversion, the text going to the file as it is printed, and of finishing
+// the file (flushed to disk and renamed into place), as vorn-convert does (cli/jobs.cpp).
 std::pair<double, double> swfToXml(const Movie& m, const std::string& output,
                                    swfxml::SwfXmlTimes* times) {
-    std::string text;
     const Clock::time_point start = Clock::now();
-    {
-        swfxml::SwfXmlWriter ctx;
-        ctx.times = times;
-        const SwfMappedFile file(m.path.string());
-        if (!swfxml::convertSwfBytesToXml(ctx, file.span(), text))
-            throw std::runtime_error(ctx.failure.describe());
-    }
+    SwfFileInMemory file(m.path.string());
+    SwfAtomicFile out(output);
+    swfxml::SwfXmlWriter ctx;
+    ctx.times = times;
+    ctx.releaseInput = [&file] { file.release(); };
+    if (!swfxml::convertSwfBytesToXml(ctx, file.span(), out))
+        throw std::runtime_error(ctx.failure.describe());
     const double convert = secondsSince(start);
     const Clock::time_point written = Clock::now();
-    writeFile(output, text.data(), text.size());
+    out.commit();
     return {convert, secondsSince(written)};
 }
 
@@ -160,7 +163,7 @@ std::pair<double, double> xmlToSwf(const std::string& input, const std::string& 
     SwfBuffer swf;
     const Clock::time_point start = Clock::now();
     {
-        const SwfMappedFile file(input);
+        const SwfFileInMemory file(input);
         const std::string_view text(reinterpret_cast<const char*>(file.span().data()),
                                     file.span().size());
         swfxml::SwfXmlReader ctx;
@@ -201,10 +204,10 @@ std::pair<double, int> runProgram(const std::vector<std::string>& args, bool qui
     return {seconds, WIFEXITED(status) ? WEXITSTATUS(status) : 128};
 }
 
-// The growth of a fresh process's resident set while it converts one file: this program
-// started again in its --peak mode, which prints the number.
-double peakOfFreshProcess(const std::string& self, const std::string& way, const std::string& input,
-                          const std::string& output) {
+// The peak resident set of a fresh process converting one file, and the growth of its
+// resident set converting it again (see peakMode): this program started in its --peak mode.
+std::pair<double, double> peakOfFreshProcess(const std::string& self, const std::string& way,
+                                             const std::string& input, const std::string& output) {
     int fds[2];
     if (::pipe(fds) != 0)
         throw std::runtime_error("pipe failed");
@@ -234,20 +237,36 @@ double peakOfFreshProcess(const std::string& self, const std::string& way, const
     ::waitpid(pid, &status, 0);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error("the measuring process failed on " + input + ": " + report);
-    return std::stod(report);
+    std::size_t used = 0;
+    const double process = std::stod(report, &used);
+    return {process, std::stod(report.substr(used))};
 }
 
-// --peak: one conversion in this fresh process; prints the growth of its peak resident set.
+// --peak: converts one file in this fresh process, twice, and prints two numbers: the peak
+// resident set of the whole process during the first conversion, and the growth of the
+// resident set during the second. The first conversion also reads in the code and sets up
+// the libraries; what is freed after it is given back, and the peak is reset, so that the
+// growth is the memory the conversion itself needs.
 int peakMode(const std::string& way, const std::string& input, const std::string& output) {
-    const double before = residentBytes();
-    if (way == "xml") {
-        Movie m;
-        m.path = input;
-        swfToXml(m, output, nullptr);
-    } else {
-        xmlToSwf(input, output, nullptr);
+    const auto convert = [&] {
+        if (way == "xml") {
+            Movie m;
+            m.path = input;
+            swfToXml(m, output, nullptr);
+        } else {
+            xmlToSwf(input, output, nullptr);
+        }
+    };
+    convert();
+    const double process = residentBytes("VmHWM:");
+    ::malloc_trim(0);
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
     }
-    std::printf("%.0f\n", residentBytes("VmHWM:") - before);
+    const double before = residentBytes();
+    convert();
+    std::printf("%.0f %.0f\n", process, residentBytes("VmHWM:") - before);
     return 0;
 }
 
@@ -494,8 +513,10 @@ int run(const fs::path& corpus, int runs, int startupRuns, bool batch, bool peak
         Movie& m = movies[i];
         if (!m.ok)
             continue;
-        m.toXmlPeak = peakOfFreshProcess(self, "xml", m.path.string(), outOf("peak", 0, i, ".xml"));
-        m.toSwfPeak = peakOfFreshProcess(self, "swf", xmlOf(i), outOf("peak", 0, i, ".swf"));
+        std::tie(m.toXmlProcess, m.toXmlPeak) =
+            peakOfFreshProcess(self, "xml", m.path.string(), outOf("peak", 0, i, ".xml"));
+        std::tie(m.toSwfProcess, m.toSwfPeak) =
+            peakOfFreshProcess(self, "swf", xmlOf(i), outOf("peak", 0, i, ".swf"));
     }
 
     // ---- totals and targets
@@ -528,8 +549,9 @@ int run(const fs::path& corpus, int runs, int startupRuns, bool batch, bool peak
     row("XML>SWF every output uncompressed", fwsSeconds, toFws.cpu);
     std::printf("  whole passes, fastest: SWF>XML %.3f s, XML>SWF %.3f s, uncompressed %.3f s\n",
                 toXml.seconds, toSwf.seconds, toFws.seconds);
-    std::printf("  of which writing the files: SWF>XML %.3f s, XML>SWF %.3f s\n", xmlWrite,
-                swfWrite);
+    std::printf("  of which writing out the files: SWF>XML %.3f s (flushing and renaming; the "
+                "text goes to the file as it is printed), XML>SWF %.3f s\n",
+                xmlWrite, swfWrite);
     std::printf("  after XML>SWF, movies identical to the original: %zu of %zu uncompressed, "
                 "%zu as files\n",
                 sameMovies, good.size(), sameFiles);
@@ -567,11 +589,11 @@ int run(const fs::path& corpus, int runs, int startupRuns, bool batch, bool peak
     };
     for (const auto& [name, f] : families)
         split("tags: " + name, f.first, f.second);
-    split("reading the movie (SWF>XML)", toXml.times.readMovie, 0);
-    split("parsing the text (XML>SWF)", 0, toSwf.times.parse);
+    split("the movie between tags", toXml.times.readMovie - xmlTags, 0);
+    split("the text between tags", 0, toSwf.times.parse - swfTags);
     split("writing the movie (XML>SWF)", 0, toSwf.times.writeMovie);
-    const double swfWriteAll = toSwf.seconds - swfTags - toSwf.times.parse - toSwf.times.writeMovie;
-    split("the rest (files, set-up)", toXml.seconds - xmlTags - toXml.times.readMovie, swfWriteAll);
+    split("the rest (files, set-up)", toXml.seconds - toXml.times.readMovie,
+          toSwf.seconds - toSwf.times.parse - toSwf.times.writeMovie);
 
     printSlowest(good, "SWF>XML", [](const Movie& m) { return m.toXml; });
     printSlowest(good, "XML>SWF as the documents say", [](const Movie& m) { return m.toSwf; });
@@ -595,15 +617,22 @@ int run(const fs::path& corpus, int runs, int startupRuns, bool batch, bool peak
                 worstSwfName = m->name;
             }
         }
-    std::printf("\n== peak memory: growth of a fresh process's resident set while it converts "
-                "one movie, against its XML text\n");
-    std::printf("  %8s %10s %8s %10s %8s  %s\n", "XML MB", "SWF>XML MB", "/XML", "XML>SWF MB",
-                "/XML", "movie (the ten largest)");
+    std::printf("\n== peak memory against the XML text: the growth of the resident set while a "
+                "warmed-up process converts one movie (need), and the peak of a fresh process "
+                "converting it once (process)\n");
+    std::printf("  %8s %18s %18s %18s %18s  %s\n", "XML MB", "SWF>XML need", "XML>SWF need",
+                "SWF>XML process", "XML>SWF process", "movie (the ten largest)");
+    const auto cell = [](double bytes, double xml) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%7.2f MB %5.2fx", mb(bytes), bytes / xml);
+        return std::string(text);
+    };
     for (std::size_t i = 0; i < std::min<std::size_t>(10, bySize.size()); ++i) {
         const Movie& m = *bySize[i];
-        std::printf("  %8.2f %10.2f %7.2fx %10.2f %7.2fx  %s\n", mb(m.xmlBytes), mb(m.toXmlPeak),
-                    m.toXmlPeak / m.xmlBytes, mb(m.toSwfPeak), m.toSwfPeak / m.xmlBytes,
-                    m.name.c_str());
+        std::printf("  %8.2f %18s %18s %18s %18s  %s\n", mb(m.xmlBytes),
+                    cell(m.toXmlPeak, m.xmlBytes).c_str(), cell(m.toSwfPeak, m.xmlBytes).c_str(),
+                    cell(m.toXmlProcess, m.xmlBytes).c_str(),
+                    cell(m.toSwfProcess, m.xmlBytes).c_str(), m.name.c_str());
     }
     std::printf("  worst of the %zu movies of at least 1 MB of XML: SWF>XML %.2fx (%s), XML>SWF "
                 "%.2fx (%s)\n",

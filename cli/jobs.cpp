@@ -39,10 +39,6 @@ std::string readText(const std::string& path) {
     return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-void writeText(const std::string& path, const std::string& text) {
-    SwfUtils::WriteWholeFile(path, text.size(), reinterpret_cast<const std::uint8_t*>(text.data()));
-}
-
 } // namespace
 
 bool kindOf(const std::string& path, Kind& kind) {
@@ -85,16 +81,16 @@ Outcome rewriteSwf(const std::string& input, const std::string& output) {
     });
 }
 
+// The text goes to the output file a block at a time, never held whole.
 Outcome swfToXml(const std::string& input, const std::string& output) {
     return guarded(input, [&] {
-        std::string text;
-        {
-            swfxml::SwfXmlWriter ctx;
-            const SwfFileInMemory file(input);
-            if (!swfxml::convertSwfBytesToXml(ctx, file.span(), text))
-                return failed(input, ctx.failure.describe());
-        }
-        writeText(output, text);
+        SwfFileInMemory file(input);
+        SwfAtomicFile out(output);
+        swfxml::SwfXmlWriter ctx;
+        ctx.releaseInput = [&file] { file.release(); };
+        if (!swfxml::convertSwfBytesToXml(ctx, file.span(), out))
+            return failed(input, ctx.failure.describe());
+        out.commit();
         return Outcome{};
     });
 }

@@ -166,17 +166,19 @@ const SwfTag* SwfDefinitionScope::find(const SwfStream& stream, std::uint16_t id
     return nullptr;
 }
 
-void SwfTags::read(SwfIStream& is, bool nested) {
+void SwfTags::read(SwfIStream& is, bool nested, const SwfTagVisitor& visit) {
     const SwfDefinitionScope scope(is, dictionary);
     const std::size_t end = is.limit();
     const char* container = nested ? "its sprite" : "the movie";
+    // Tags read so far, whether held or let go: the index failures name.
+    std::size_t index = 0;
     while (end - is.position() >= 2) {
         const std::size_t headerOffset = is.position();
         const std::uint16_t header = is.readU16();
         const std::uint16_t code = header >> 6;
         std::uint32_t length = header & 0x3F;
         bool longForShort = false;
-        auto context = [&](SwfException& e) { e.setTagContext(code, list.size(), headerOffset); };
+        auto context = [&](SwfException& e) { e.setTagContext(code, index, headerOffset); };
         if (length == 63) {
             if (end - is.position() < 4) {
                 if (nested)
@@ -211,13 +213,24 @@ void SwfTags::read(SwfIStream& is, bool nested) {
         is.setPosition(bodyStart + length);
         if (code == 0)
             break;
-        // Into the list first: should either step run out of memory, the dictionary must not
-        // be left naming a tag that was freed.
-        SwfTag* added = tag.get();
-        list.push_back(std::move(tag));
-        if (added->isDefinition())
-            if (auto* definition = dynamic_cast<SwfDefinitionTag*>(added))
-                dictionary[definition->id] = added;
+        ++index;
+        const bool letGo = visit && visit(*tag) && !tag->readByLaterTags();
+        const auto* definition =
+            tag->isDefinition() ? dynamic_cast<const SwfDefinitionTag*>(tag.get()) : nullptr;
+        const std::uint16_t id = definition ? definition->id : 0;
+        // Into the list first (or, for a definition let go, a bare tag of its code, which is
+        // all a later tag may learn of it): should either step run out of memory, the
+        // dictionary must not be left naming a tag that was freed.
+        SwfTag* named = nullptr;
+        if (!letGo) {
+            named = tag.get();
+            list.push_back(std::move(tag));
+        } else if (definition) {
+            m_standIns.push_back(std::make_unique<SwfTag>(code));
+            named = m_standIns.back().get();
+        }
+        if (named && definition)
+            dictionary[id] = named;
     }
 }
 
@@ -324,7 +337,8 @@ SwfMovie::SwfMovie(bool compressed, std::uint8_t version, std::int32_t xmax, std
                    float frameRate)
     : compressed(compressed), version(version), frameRate(frameRate), frameSize(0, 0, xmax, ymax) {}
 
-void SwfMovie::read(std::span<const std::uint8_t> file, const std::function<void()>& releaseFile) {
+void SwfMovie::read(std::span<const std::uint8_t> file, const std::function<void()>& releaseFile,
+                    const SwfTagVisitor& visit) {
     tags.clear();
     checkSignature(file);
     if (file.size() < 8)
@@ -368,7 +382,7 @@ void SwfMovie::read(std::span<const std::uint8_t> file, const std::function<void
     frameSize.read(is);
     frameRate = static_cast<float>(is.readU16() * (1.0 / 256));
     frameCount = is.readU16();
-    tags.read(is, false);
+    tags.read(is, false, visit);
 }
 
 SwfMovie::Sized SwfMovie::sizePass() {

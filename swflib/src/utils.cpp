@@ -40,7 +40,9 @@ struct FileDescriptor {
 // with 0666 so that the process's umask decides the permissions of a new file.
 FileDescriptor createTemporaryBeside(const std::filesystem::path& path, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
-    std::random_device random;
+    // Seeded once per thread: starting a random device costs more than writing a small file
+    // (on a virtual machine each of its processor queries traps), and a batch writes many.
+    thread_local std::minstd_rand random{std::random_device{}()};
     const std::filesystem::path dir = path.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = "~!" + path.filename().string() + "." +

@@ -306,49 +306,70 @@ namespace {
 void printMovie(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, SwfXmlPrinter& printer) {
     ctx.keepRaw = keepRawTable();
     ctx.movie.keepRaw = ctx.keepRaw;
-    {
-        const TimedScope timed(ctx.times ? &ctx.times->readMovie : nullptr);
-        ctx.movie.read(swf);
-    }
     SwfMovie& movie = ctx.movie;
-    printer.raw(movie.version >= 6 ? "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
-                                   : "<?xml version=\"1.0\" ?>\n");
-    SwfXmlOut root = printer.open("Movie");
-    setNumber(root, "SwfVersion", movie.version);
-    setNumber(root, "Width",
-              (static_cast<std::int64_t>(movie.frameSize.xmax) - movie.frameSize.xmin) / 20);
-    setNumber(root, "Height",
-              (static_cast<std::int64_t>(movie.frameSize.ymax) - movie.frameSize.ymin) / 20);
-    setFloat(root, "FrameRate", movie.frameRate);
-    setBool(root, "IsCompressed", movie.compressed);
-    appendExactFrame(root, movie.frameSize);
+    SwfXmlOut root;
+    const auto printRoot = [&] {
+        printer.raw(movie.version >= 6 ? "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                                       : "<?xml version=\"1.0\" ?>\n");
+        root = printer.open("Movie");
+        setNumber(root, "SwfVersion", movie.version);
+        setNumber(root, "Width",
+                  (static_cast<std::int64_t>(movie.frameSize.xmax) - movie.frameSize.xmin) / 20);
+        setNumber(root, "Height",
+                  (static_cast<std::int64_t>(movie.frameSize.ymax) - movie.frameSize.ymin) / 20);
+        setFloat(root, "FrameRate", movie.frameRate);
+        setBool(root, "IsCompressed", movie.compressed);
+        appendExactFrame(root, movie.frameSize);
+    };
 
     // A text held whole grows by copying, which holds the old and the new copy at once: so
     // it is grown early to the size it is expected to reach. Until a sixteenth of the movie
     // is printed, that is twice the movie's bytes, which payloads in base64 need; from then
     // on, what was printed for the part done, by its share of the movie's bytes, foretells
     // the size of the whole, and a quarter more than that is expected.
-    const auto bytesOf = [](const SwfTag& tag) {
-        return static_cast<double>(tag.length()) + tag.headerSize();
-    };
     double total = 0;
-    for (const auto& tag : movie.tags.list)
-        total += bytesOf(*tag);
+    if (swf.size() >= 8)
+        total = swf[0] == 'F' ? static_cast<double>(swf.size())
+                              : static_cast<double>(swf[4] | swf[5] << 8 | swf[6] << 16 |
+                                                    static_cast<std::uint32_t>(swf[7]) << 24);
     double done = 0;
-    const std::uint64_t start = printer.printed();
-    printer.expect(start + static_cast<std::size_t>(total * 2) + 4096);
-    for (auto& tag : movie.tags.list) {
-        done += bytesOf(*tag);
-        {
-            const TimedScope timed(tagSlot(ctx.times, tag->code()));
-            writeTag(ctx, *tag, root);
+    std::uint64_t start = 0;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point decoded = ctx.times ? Clock::now() : Clock::time_point{};
+
+    // Each tag is printed as soon as it is read and then let go, so that the model never
+    // holds more than the tag being printed (and the fonts later tags read).
+    const auto printTag = [&](const SwfTag& tag) {
+        if (!root) {
+            printRoot();
+            start = printer.printed();
+            printer.expect(start + static_cast<std::size_t>(total * 2) + 4096);
         }
-        tag.reset();
-        if (done * 16 >= total) {
+        // The time since the last tag was printed went to reading this one.
+        if (double* slot = tagSlot(ctx.times, tag.code()))
+            *slot += std::chrono::duration<double>(Clock::now() - decoded).count();
+        {
+            const TimedScope timed(tagSlot(ctx.times, tag.code()));
+            writeTag(ctx, tag, root);
+        }
+        if (ctx.times)
+            decoded = Clock::now();
+        done += static_cast<double>(tag.length()) + tag.headerSize();
+        if (done * 16 >= total && total > 0) {
             const double whole = static_cast<double>(printer.printed() - start) * total / done;
             printer.expect(start + static_cast<std::size_t>(whole * 1.25) + 4096);
         }
+        return true;
+    };
+    {
+        const TimedScope timed(ctx.times ? &ctx.times->readMovie : nullptr);
+        movie.read(swf, ctx.releaseInput, printTag);
     }
+    // A compressed movie's bytes were let go once inflated, another's once read.
+    if (ctx.releaseInput && !movie.compressed)
+        ctx.releaseInput();
+    if (!root)
+        printRoot();
     root.child("End");
     printer.finish();
 }
@@ -565,12 +586,14 @@ bool bodyHasContent(std::string_view text, const Layout& layout) {
     }
 }
 
-// Reads the document into ctx.movie. False where only the whole-document reader can read it;
-// throws for any failure, SwfXmlSyntaxError for text this reader does not take.
-// The text is read a quarter of a megabyte at a time (see SwfXmlReader::pieces).
+// The text is read a quarter of a megabyte at a time (see SwfXmlReader::pieces); a caller
+// may let go of the text behind the reading after each.
 constexpr std::size_t kStretch = std::size_t{1} << 18;
 
-bool readDocument(SwfXmlReader& ctx, std::string_view text, bool parseAsUtf8) {
+// Reads the document into ctx.movie; `caller` says whether the text is the caller's (rather
+// than a plain reprint). False where only the whole-document reader can read it; throws for
+// any failure, SwfXmlSyntaxError for text this reader does not take.
+bool readDocument(SwfXmlReader& ctx, std::string_view text, bool parseAsUtf8, bool caller) {
     // Counted afresh for each reading: a reading that gave up may have taken some numbers.
     const SwfDefinitionNumbering numbering;
     Layout layout;
@@ -602,6 +625,8 @@ bool readDocument(SwfXmlReader& ctx, std::string_view text, bool parseAsUtf8) {
     startMovie(ctx, root);
     SwfXmlParser body(text, layout.bodyStart, layout.bodyEnd, layout.name);
     ctx.pieces = (layout.bodyEnd - layout.bodyStart) / kStretch + 1;
+    if (caller && ctx.textRead)
+        body.onProgress(ctx.textRead, kStretch);
     readTags(ctx, body.root(), ctx.movie->tags, false);
     ctx.reading = false;
     return true;
@@ -738,7 +763,7 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
             bool read = false;
             {
                 const TimedScope timed(ctx.times ? &ctx.times->parse : nullptr);
-                read = readDocument(ctx, text, parseAsUtf8);
+                read = readDocument(ctx, text, parseAsUtf8, true);
             }
             if (read) {
                 writeMovie(ctx, swf);
@@ -787,7 +812,7 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
         return found != places.end() && found->first == offset ? found->second : 0;
     };
     const Failure second = caught([&] {
-        if (!readDocument(ctx, plain, true))
+        if (!readDocument(ctx, plain, true, false))
             throw std::logic_error("the plain form of a document does not read");
         writeMovie(ctx, swf);
     });

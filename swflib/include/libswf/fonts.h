@@ -43,6 +43,8 @@ public:
     SwfTagDefineFont() : SwfDefinitionTag(10) {}
     explicit SwfTagDefineFont(SwfIStream& is);
 
+    bool readByLaterTags() const override { return true; }
+
     SwfShapes glyphs;
 
     void prepare() override;
@@ -90,6 +92,7 @@ public:
     bool writesNoOffsetTable() const { return noOffsetTable && glyphs.empty() && !layoutPresent(); }
 
     void prepare() override;
+    bool readByLaterTags() const override { return true; }
 
 protected:
     explicit SwfTagDefineFont2Base(std::uint16_t code) : SwfDefinitionTag(code) {}

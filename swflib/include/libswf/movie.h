@@ -23,6 +23,9 @@ public:
 
     virtual bool isDefinition() const { return false; }
     virtual bool isUnknown() const { return false; }
+    // Whether tags after it read it while a movie is read (a font, whose glyph count
+    // alignment zones need), so that a reader that lets tags go keeps it.
+    virtual bool readByLaterTags() const { return false; }
 
     // Computes the body length and remembers it for write.
     std::uint32_t computeSize(SwfSizeContext& ctx);
@@ -109,13 +112,19 @@ protected:
     void writeBody(SwfOStream& os) const override;
 };
 
+// Sees each tag of a movie's list as soon as it is read; returns whether the list may let it
+// go, which it does unless later tags read it (readByLaterTags).
+using SwfTagVisitor = std::function<bool(const SwfTag& tag)>;
+
 // The owning tag list of a movie or sprite, with the dictionary of definitions by id.
 class SwfTags : public SwfStruct {
 public:
     using List = SwfPtrVector<SwfTag>;
 
     List list;
-    std::map<std::uint16_t, SwfTag*> dictionary; // filled by the binary reader, not owning
+    // Filled by the binary reader, not owning. A definition the reader let go is named by a
+    // bare tag of its code, which keeps what later tags may ask of it.
+    std::map<std::uint16_t, SwfTag*> dictionary;
 
     std::size_t size() const { return list.size(); }
     bool empty() const { return list.empty(); }
@@ -126,12 +135,13 @@ public:
     void clear() {
         dictionary.clear();
         list.clear();
+        m_standIns.clear();
     }
 
     // Reads tags from the stream's position up to its limit or an End tag. Nested lists (a
     // sprite's) end quietly where a long header would pass the limit; the top-level list
-    // treats that as truncation.
-    void read(SwfIStream& is, bool nested);
+    // treats that as truncation. A visitor sees each tag as it is read and may let it go.
+    void read(SwfIStream& is, bool nested, const SwfTagVisitor& visit = {});
     // Runs prepare and computeSize on every tag; returns the list's byte count including the
     // closing End header. Throws ValueOutOfRange when a tag code exceeds 10 bits.
     std::uint64_t computeSize(SwfSizeContext& ctx);
@@ -139,6 +149,9 @@ public:
     void write(SwfOStream& os) const;
     // ShowFrame tags directly in this list.
     std::size_t countFrames() const;
+
+private:
+    std::vector<std::unique_ptr<SwfTag>> m_standIns; // for definitions let go, see dictionary
 };
 
 class SwfTagDefineSprite : public SwfDefinitionTag {
@@ -221,7 +234,10 @@ public:
     // Replaces header and tags with the file's contents. Throws SwfException. For a
     // compressed file, releaseFile is called once the body is inflated and the file's bytes
     // are no longer needed, so that the caller can free them before the tags are decoded.
-    void read(std::span<const std::uint8_t> file, const std::function<void()>& releaseFile = {});
+    // A visitor sees each top-level tag as it is read, the header being read by then, and
+    // may let it go (see SwfTagVisitor), so that a movie need never be held whole.
+    void read(std::span<const std::uint8_t> file, const std::function<void()>& releaseFile = {},
+              const SwfTagVisitor& visit = {});
     // The complete file, compressed when the movie says so. Throws SwfException.
     SwfBuffer write();
     // The complete file with the body left uncompressed but the signature of the movie's

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <pugixml.hpp>
 #include <span>
@@ -31,11 +32,11 @@ struct SwfXmlFailure {
 
 // Where a conversion's time went, for the benchmarks: a context that points at one adds to it.
 struct SwfXmlTimes {
-    // Seconds per top-level tag code, a sprite with its tags: SWF to XML prints the tag's
-    // element, XML to SWF builds the tag from its element.
+    // Seconds per top-level tag code, a sprite with its tags: SWF to XML reads the tag and
+    // prints its element, XML to SWF builds the tag from its element.
     std::array<double, 1024> byTag{};
-    double readMovie = 0;  // SWF to XML: the movie read into the model (inflating included)
-    double parse = 0;      // XML to SWF: parsing the text
+    double readMovie = 0;  // SWF to XML: reading and printing the movie, tags included
+    double parse = 0;      // XML to SWF: reading the text into the model, tags included
     double writeMovie = 0; // XML to SWF: the model written as a movie (compressing included)
 };
 
@@ -57,6 +58,9 @@ public:
     bool declared;
     SwfXmlFailure failure;
     SwfXmlTimes* times = nullptr;
+    // Called once the movie's bytes are no longer needed (inflated, or read into the model),
+    // so that a caller can free them before the text is printed.
+    std::function<void()> releaseInput;
 };
 
 // Case-insensitive ordering for tables of names.
@@ -74,6 +78,10 @@ public:
     // only that reader takes, or a failure, located there).
     std::size_t pieces = 0;
     SwfXmlTimes* times = nullptr;
+    // Called now and then with the offset before which the text has been read for good, so
+    // that a caller holding it in a mapped file can let that part go (SwfMappedFile::discard).
+    // A failure may have the text read again, from the start.
+    std::function<void(std::size_t)> textRead;
 
     // The tag element being read, so that a failure can say where: its name and offset.
     std::string_view currentName;
