@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -21,6 +22,8 @@ const char* kDescription =
     "  vorn-convert IN.swf OUT.xml         SWF to XML\n"
     "  vorn-convert IN.xml OUT.swf         XML to SWF (compressed when IsCompressed is true)\n"
     "  vorn-convert -o DIR IN...           each input into DIR, as the other kind\n"
+    "  vorn-convert -r -o DIR FOLDER...    every movie, document and project below each\n"
+    "                                      folder into the same relative path below DIR\n"
     "  vorn-convert --rewrite IN.swf OUT.swf\n"
     "                                      read a movie into the model and write it back\n"
     "  vorn-convert --check IN.xml...      well-formed, root attributes valid, compiles\n"
@@ -55,6 +58,54 @@ Kind kindNamed(const std::string& name) {
     return name == "swf" ? Kind::Swf : name == "vorn" ? Kind::Project : Kind::Xml;
 }
 
+// An input of a batch and the path of its output below the output folder.
+struct BatchInput {
+    std::string path;
+    fs::path relative;
+};
+
+// The inputs of a batch. With recursive, every file below each folder given (sorted, so that
+// the batch runs in the same order every time) with its path below that folder, leaving out
+// the output folder should it lie inside; a file given is taken as itself. False, with the
+// reason, for an input that is neither.
+bool batchInputs(const std::vector<std::string>& inputs, bool recursive, const fs::path& outputDir,
+                 std::vector<BatchInput>& out, std::string& reason) {
+    std::error_code error;
+    const fs::path outputFolder = fs::weakly_canonical(outputDir, error);
+    for (const std::string& input : inputs) {
+        if (!recursive || !fs::is_directory(input, error)) {
+            if (recursive && !fs::exists(input, error)) {
+                reason = input + ": no such file or folder";
+                return false;
+            }
+            out.push_back({input, fs::path(input).filename()});
+            continue;
+        }
+        std::vector<fs::path> files;
+        fs::recursive_directory_iterator it(input, error), end;
+        if (error) {
+            reason = input + ": cannot read the folder: " + error.message();
+            return false;
+        }
+        for (; it != end; it.increment(error)) {
+            if (error) {
+                reason = input + ": cannot read the folder: " + error.message();
+                return false;
+            }
+            if (it->is_directory(error)) {
+                if (fs::weakly_canonical(it->path(), error) == outputFolder)
+                    it.disable_recursion_pending();
+            } else if (it->is_regular_file(error)) {
+                files.push_back(it->path());
+            }
+        }
+        std::sort(files.begin(), files.end());
+        for (const fs::path& file : files)
+            out.push_back({file.string(), file.lexically_relative(input)});
+    }
+    return true;
+}
+
 Job conversion(const std::string& input, const std::string& output, Kind from, Kind to,
                bool rewrite) {
     if (to == Kind::Project)
@@ -83,12 +134,16 @@ int main(int argc, char** argv) {
     std::string to;
     bool rewrite = false;
     bool check = false;
+    bool recursive = false;
     unsigned threads = std::max(1u, std::thread::hardware_concurrency());
     app.add_option("files", inputs, "IN OUT, or the inputs of a batch or check");
     app.add_option("-o,--output-dir", outputDir, "Write each input's conversion into DIR");
     app.add_option("--to", to, "Kind of the outputs")->check(CLI::IsMember({"swf", "xml", "vorn"}));
     app.add_flag("--rewrite", rewrite, "Read movies into the model and write them back");
     app.add_flag("--check", check, "Check XML documents without writing anything");
+    app.add_flag("-r,--recursive", recursive,
+                 "Take every .swf, .xml and .vorn file below each input folder, into the same "
+                 "relative path below the output folder");
     app.add_option("-j,--jobs", threads, "Worker threads (default: the number of cores)")
         ->check(CLI::Range(1u, 256u));
     try {
@@ -104,10 +159,21 @@ int main(int argc, char** argv) {
     if (check) {
         if (rewrite || !outputDir.empty() || !to.empty())
             return usage("--check takes only input files");
-        for (const std::string& input : inputs)
-            jobs.push_back({input, [input] {
+        std::vector<BatchInput> documents;
+        std::string reason;
+        if (!batchInputs(inputs, recursive, {}, documents, reason))
+            return usage(reason);
+        for (const BatchInput& document : documents) {
+            Kind kind;
+            // Below a folder only documents and projects are checked.
+            if (recursive && (!kindOfPath(document.path, kind) || kind == Kind::Swf))
+                continue;
+            jobs.push_back({document.path, [input = document.path] {
                                 return isProject(input) ? checkProject(input) : checkXml(input);
                             }});
+        }
+    } else if (recursive && outputDir.empty()) {
+        return usage("-r needs -o DIR");
     } else if (outputDir.empty()) {
         if (inputs.size() != 2)
             return usage("give IN OUT, or -o DIR with the inputs");
@@ -129,6 +195,10 @@ int main(int argc, char** argv) {
         std::error_code error;
         if (!fs::is_directory(outputDir, error))
             return usage(outputDir + ": not a folder");
+        std::vector<BatchInput> batch;
+        std::string reason;
+        if (!batchInputs(inputs, recursive, outputDir, batch, reason))
+            return usage(reason);
         // A job's output must not replace a file another job reads: compared as the files
         // they name, whatever way the paths are written.
         const auto fileOf = [](const std::string& path) {
@@ -137,36 +207,59 @@ int main(int argc, char** argv) {
             return canonical.empty() ? fs::path(path).lexically_normal() : canonical;
         };
         std::map<fs::path, std::size_t> inputFiles;
-        for (std::size_t i = 0; i < inputs.size(); ++i)
-            inputFiles.emplace(fileOf(inputs[i]), i);
+        for (std::size_t i = 0; i < batch.size(); ++i)
+            inputFiles.emplace(fileOf(batch[i].path), i);
         std::set<std::string> outputs;
-        for (std::size_t i = 0; i < inputs.size(); ++i) {
-            const std::string& input = inputs[i];
+        for (const BatchInput& entry : batch) {
+            const std::string& input = entry.path;
             Kind from;
-            if (!kindOfPath(input, from))
+            // Below a folder, files of other kinds, and files of the kind the batch makes,
+            // are not inputs.
+            if (!kindOfPath(input, from)) {
+                if (recursive)
+                    continue;
                 return usage(input + ": not a .swf, .xml or .vorn file");
+            }
             Kind toKind = rewrite ? Kind::Swf : from == Kind::Swf ? Kind::Xml : Kind::Swf;
             if (!to.empty())
                 toKind = kindNamed(to);
+            // (A movie to a movie is a rewrite; a document or a project to its own kind is
+            // nothing to convert.)
+            const bool nothingToDo = from == toKind && from != Kind::Swf;
+            if (recursive && (nothingToDo || (rewrite && from != Kind::Swf)))
+                continue;
             if (from == Kind::Xml && toKind == Kind::Xml)
                 return usage(input + ": XML to XML: nothing to convert");
             if (from == Kind::Project && toKind == Kind::Project)
                 return usage(input + ": project to project: nothing to convert");
             if (rewrite && from == Kind::Project)
                 return usage("--rewrite reads and writes .swf files");
+            const fs::path folder = fs::path(outputDir) / entry.relative.parent_path();
             const std::string output =
-                (fs::path(outputDir) / fs::path(input).stem()).string() + extension(toKind);
+                (folder / entry.relative.stem()).string() + extension(toKind);
             if (!outputs.insert(output).second)
                 return usage(input + ": another input also writes " + output);
             // Its own input it reads whole before it writes anything.
             const auto reader = inputFiles.find(fileOf(output));
             if (reader != inputFiles.end() && reader->first != fileOf(input))
-                return usage(input + ": writes " + inputs[reader->second] +
+                return usage(input + ": writes " + batch[reader->second].path +
                              ", which is also an input");
-            jobs.push_back(conversion(input, output, from, toKind, rewrite));
+            Job job = conversion(input, output, from, toKind, rewrite);
+            if (recursive) {
+                // The output's folder is made when its first movie is converted; should that
+                // fail, the conversion names the folder it cannot write in.
+                job.run = [folder, run = std::move(job.run)] {
+                    std::error_code ignored;
+                    fs::create_directories(folder, ignored);
+                    return run();
+                };
+            }
+            jobs.push_back(std::move(job));
         }
     }
 
+    if (jobs.empty())
+        return usage("no .swf, .xml or .vorn files below the folders given");
     const std::size_t total = jobs.size();
     const BatchResult result = runBatch(std::move(jobs), threads);
     if (total > 1)
