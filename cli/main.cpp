@@ -10,6 +10,7 @@
 #include <iostream>
 #include <map>
 #include <set>
+#include <string_view>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -146,6 +147,13 @@ int main(int argc, char** argv) {
                  "relative path below the output folder");
     app.add_option("-j,--jobs", threads, "Worker threads (default: the number of cores)")
         ->check(CLI::Range(1u, 256u));
+    // Help is printed before parsing, which would report it by throwing: the first exception
+    // of a process searches the unwinding tables, a good part of the start-up.
+    for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i)
+        if (std::string_view(argv[i]) == "-h" || std::string_view(argv[i]) == "--help") {
+            std::cout << app.help();
+            return 0;
+        }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
