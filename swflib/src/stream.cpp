@@ -97,6 +97,22 @@ std::uint32_t SwfIStream::readBits(unsigned n) {
     if (n > 32)
         throw SwfException(SwfException::ValueOutOfRange,
                            "a bit field of " + std::to_string(n) + " bits is wider than 32");
+    // Edges and matrices are read field after field; when the bytes a field spans are all
+    // there, they are taken at once.
+    if (n <= m_bitsLeft) {
+        m_bitsLeft = static_cast<std::uint8_t>(m_bitsLeft - n);
+        return static_cast<std::uint32_t>(m_bitByte >> m_bitsLeft) & ((1u << n) - 1);
+    }
+    const unsigned fromBytes = n - m_bitsLeft;
+    const unsigned bytes = (fromBytes + 7) / 8;
+    if (m_limit - m_pos >= bytes) {
+        std::uint64_t result = m_bitByte & ((1u << m_bitsLeft) - 1);
+        for (unsigned i = 0; i < bytes; ++i)
+            result = result << 8 | m_data[m_pos++];
+        m_bitByte = m_data[m_pos - 1];
+        m_bitsLeft = static_cast<std::uint8_t>(bytes * 8 - fromBytes);
+        return static_cast<std::uint32_t>(result >> m_bitsLeft);
+    }
     std::uint64_t result = 0;
     while (n > 0) {
         if (m_bitsLeft == 0) {
@@ -205,18 +221,16 @@ void SwfOStream::writeBits(unsigned n, std::uint32_t value) {
     if (n > 32)
         throw SwfException(SwfException::ValueOutOfRange,
                            "a bit field of " + std::to_string(n) + " bits is wider than 32");
-    while (n > 0) {
-        const unsigned take = std::min<unsigned>(n, 8u - m_pendingCount);
-        const std::uint32_t bits = (value >> (n - take)) & ((1u << take) - 1);
-        m_pendingBits = (m_pendingBits << take) | bits;
-        m_pendingCount = static_cast<std::uint8_t>(m_pendingCount + take);
-        n -= take;
-        if (m_pendingCount == 8) {
-            writeU8(static_cast<std::uint8_t>(m_pendingBits));
-            m_pendingBits = 0;
-            m_pendingCount = 0;
-        }
+    // The field's low n bits join the pending ones; every whole byte goes out.
+    const std::uint64_t field = value & ((std::uint64_t{1} << n) - 1);
+    std::uint64_t pending = std::uint64_t{m_pendingBits} << n | field;
+    unsigned count = m_pendingCount + n;
+    while (count >= 8) {
+        count -= 8;
+        writeU8(static_cast<std::uint8_t>(pending >> count));
     }
+    m_pendingBits = static_cast<std::uint32_t>(pending & ((1u << count) - 1));
+    m_pendingCount = static_cast<std::uint8_t>(count);
 }
 
 void SwfOStream::flushBits() {

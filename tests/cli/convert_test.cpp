@@ -322,3 +322,49 @@ TEST_F(Convert, AnInputTruncatedWhileReadIsAFailureNotACrash) {
         EXPECT_EQ(err.rfind("vorn-convert: " + input + ": ", 0), 0u) << err;
     }
 }
+
+// Whole archives: the same names in different folders, files of other kinds, and the output
+// folder inside an input folder.
+TEST_F(Convert, RecursiveBatchKeepsTheFoldersBelowEachInput) {
+    const Bytes in = movie(8, 1, concat({tag(250, hex("01 02 03")), tag(1, {}), u16(0)}));
+    fs::create_directories(dir / "in" / "a");
+    fs::create_directories(dir / "in" / "b" / "c");
+    put("in/a/test.swf", in);
+    put("in/b/test.swf", in);
+    put("in/b/c/TEST.SWF", in);
+    put("in/b/notes.txt", {'x'});
+    fs::create_directories(dir / "in" / "out"); // the output folder, inside the input
+    put("in/out/old.xml", {'x'});
+    const std::string out = (dir / "in" / "out").string();
+    const Outcome run = convert("-r -j 2 -o " + out + " " + (dir / "in").string());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "vorn-convert: 3 of 3 converted\n");
+    for (const char* name : {"a/test.xml", "b/test.xml", "b/c/TEST.xml"})
+        EXPECT_EQ(get((dir / "in" / "out" / name).string()),
+                  get((dir / "in" / "out" / "a" / "test.xml").string()))
+            << name;
+    EXPECT_FALSE(fs::exists(dir / "in" / "out" / "b" / "notes.xml"));
+    EXPECT_FALSE(fs::exists(dir / "in" / "out" / "out"));
+
+    // And back, the documents below the output folder into another.
+    fs::create_directories(dir / "back");
+    EXPECT_EQ(convert("-r -o " + (dir / "back").string() + " " + out).status, 1); // old.xml
+    EXPECT_EQ(get((dir / "back" / "b" / "c" / "TEST.swf").string()), in);
+}
+
+TEST_F(Convert, RecursiveUsageErrors) {
+    fs::create_directories(dir / "empty");
+    fs::create_directories(dir / "out");
+    EXPECT_EQ(convert("-r " + dir.string()).err, "vorn-convert: -r needs -o DIR (see --help)\n");
+    EXPECT_EQ(convert("-r -o " + (dir / "out").string() + " " + (dir / "empty").string()).err,
+              "vorn-convert: no .swf or .xml files below the folders given (see --help)\n");
+    EXPECT_EQ(convert("-r -o " + (dir / "out").string() + " " + (dir / "missing").string()).err,
+              "vorn-convert: " + (dir / "missing").string() +
+                  ": no such file or folder (see --help)\n");
+    // An output that would replace an input.
+    const std::string swf = put("empty/m.swf", movie(8, 0, u16(0))),
+                      xml = put("empty/m.xml", {'x'});
+    EXPECT_EQ(convert("-r -o " + (dir / "empty").string() + " " + (dir / "empty").string()).err,
+              "vorn-convert: " + swf + ": writes " + xml +
+                  ", which is also an input (see --help)\n");
+}

@@ -537,3 +537,52 @@ TEST(Compression, LzmaMoviesAreReadAndWrittenBackWithZlib) {
     EXPECT_EQ(readFailure(hex("5a 57 53 0a 20 00 00 00 00 00 00 00 5d ff ff ff ff 00")),
               "UnexpectedEnd: the LZMA body inflates to 0 bytes where the header declares 24");
 }
+
+// ---- reading tag by tag -----------------------------------------------------------------
+
+// A visitor sees each top-level tag as soon as it is read; the movie lets go of the tags it
+// is done with but keeps the fonts later tags read, and every failure reads as without it.
+TEST(Visitor, TagsAreLetGoExceptFontsAndFailuresStayTheSame) {
+    const Bytes binary = tag(87, hex("02 00 00 00 00 00 07"));
+    const Bytes font = tag(75, hex("01 00 04 00 00 01 00 04 00 06 00 10 00 41 00"));
+    const auto zonesFor = [](std::uint8_t id) {
+        return tag(73, concat({Bytes{id, 0}, hex("40 01 00 3c 00 00 03")}));
+    };
+    const Bytes whole =
+        movie(8, 2, concat({kShowFrame, binary, font, zonesFor(1), kShowFrame, kEnd}));
+    SwfMovie m;
+    std::vector<std::uint16_t> seen;
+    m.read(whole, {}, [&](const SwfTag& tag) {
+        seen.push_back(tag.code());
+        return true;
+    });
+    EXPECT_EQ(seen, (std::vector<std::uint16_t>{1, 87, 75, 73, 1}));
+    ASSERT_EQ(m.tags.size(), 1u);
+    EXPECT_EQ(m.tags[0].code(), 75);
+    EXPECT_EQ(m.tags.dictionary.at(1), &m.tags[0]);
+    EXPECT_EQ(m.tags.dictionary.at(2)->code(), 87); // a bare tag standing for it
+
+    const auto failure = [](const Bytes& bytes, bool visit) {
+        try {
+            SwfMovie movie;
+            movie.read(bytes, {},
+                       visit ? SwfTagVisitor([](const SwfTag&) { return true; }) : SwfTagVisitor());
+        } catch (const SwfException& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    Bytes cut = movie(8, 1, concat({kShowFrame, binary, tag(12, hex("01 02 03 04 05 06"))}));
+    cut.resize(cut.size() - 2);
+    const Bytes namesBinary = movie(8, 0, concat({binary, zonesFor(2), kEnd}));
+    const Bytes namesRaw = movie(8, 0, concat({tag(6, hex("03 00 ff d8")), zonesFor(3), kEnd}));
+    EXPECT_EQ(failure(cut, true),
+              "UnexpectedEnd: a tag body of 6 bytes runs past the end of the movie, where 4 "
+              "bytes remain (tag 12 DoAction at offset 32, tag index 2)");
+    EXPECT_EQ(failure(namesBinary, true),
+              "UnexpectedEnd: DefineFontAlignZones names character 2, a DefineBinaryData rather "
+              "than a DefineFont, DefineFont2 or DefineFont3 (tag 73 DefineFontAlignZones at "
+              "offset 30, tag index 1)");
+    for (const Bytes& bytes : {cut, namesBinary, namesRaw})
+        EXPECT_EQ(failure(bytes, true), failure(bytes, false));
+}

@@ -363,9 +363,16 @@ void printMovie(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, SwfXmlPrin
     };
     {
         const TimedScope timed(ctx.times ? &ctx.times->readMovie : nullptr);
-        movie.read(swf, ctx.releaseInput, printTag);
+        // A compressed movie's bytes are let go once inflated; inflating is not a tag's time.
+        const auto inflated = [&] {
+            if (ctx.times)
+                decoded = Clock::now();
+            if (ctx.releaseInput)
+                ctx.releaseInput();
+        };
+        movie.read(swf, inflated, printTag);
     }
-    // A compressed movie's bytes were let go once inflated, another's once read.
+    // Another movie's bytes are let go once read.
     if (ctx.releaseInput && !movie.compressed)
         ctx.releaseInput();
     if (!root)

@@ -301,71 +301,75 @@ void SwfXmlParser::skipElement(std::uint32_t level) {
 }
 
 bool SwfXmlParser::readStartTag(std::size_t at, Level& into, bool keep) {
-    std::size_t p = at + 1;
-    if (p >= m_end || !kNameStart[byteAt(m_text, p)])
-        fail("not a tag", p);
-    into.nameStart = p;
-    while (p < m_end && kName[byteAt(m_text, p)])
+    const char* const base = m_text.data();
+    const char* const end = base + m_end;
+    const char* p = base + at + 1;
+    const auto isNameStart = [](char c) { return kNameStart[static_cast<unsigned char>(c)]; };
+    const auto isName = [](char c) { return kName[static_cast<unsigned char>(c)]; };
+    if (p >= end || !isNameStart(*p))
+        fail("not a tag", static_cast<std::size_t>(p - base));
+    const char* name = p;
+    do
         ++p;
-    into.nameSize = p - into.nameStart;
+    while (p < end && isName(*p));
+    into.nameStart = static_cast<std::size_t>(name - base);
+    into.nameSize = static_cast<std::size_t>(p - name);
     into.empty = false;
     into.attributes.clear();
     into.decoded.clear();
     std::size_t withReferences = 0;
-    const auto skipBlanks = [&] {
-        while (p < m_end && isBlank(m_text[p]))
-            ++p;
-    };
-    bool blankBefore = true;
+    const auto failAt = [&](const char* what) { fail(what, static_cast<std::size_t>(p - base)); };
     for (;;) {
-        if (p >= m_end)
-            fail("a start tag is cut off", p);
-        const char c = m_text[p];
+        const char* const blanks = p;
+        while (p < end && isBlank(*p))
+            ++p;
+        if (p >= end)
+            failAt("a start tag is cut off");
+        const char c = *p;
         if (c == '>') {
-            m_at = p + 1;
+            m_at = static_cast<std::size_t>(p + 1 - base);
             break;
         }
         if (c == '/') {
-            if (p + 1 >= m_end || m_text[p + 1] != '>')
-                fail("a start tag ends badly", p);
+            if (p + 1 >= end || p[1] != '>')
+                failAt("a start tag ends badly");
             into.empty = true;
-            m_at = p + 2;
+            m_at = static_cast<std::size_t>(p + 2 - base);
             break;
         }
-        if (isBlank(c)) {
-            skipBlanks();
-            blankBefore = true;
-            continue;
-        }
-        // An attribute, which the name or a blank must precede.
-        if (!kNameStart[static_cast<unsigned char>(c)] || !blankBefore)
-            fail("an attribute is malformed", p);
-        const std::size_t nameStart = p;
-        while (p < m_end && kName[byteAt(m_text, p)])
+        // An attribute, which a blank must precede, after the name as after another value.
+        if (!isNameStart(c) || p == blanks)
+            failAt("an attribute is malformed");
+        const char* const attribute = p;
+        do
             ++p;
-        const std::string_view name = m_text.substr(nameStart, p - nameStart);
-        skipBlanks();
-        if (p >= m_end || m_text[p] != '=')
-            fail("an attribute has no value", p);
+        while (p < end && isName(*p));
+        const std::string_view attributeName(attribute, static_cast<std::size_t>(p - attribute));
+        while (p < end && isBlank(*p))
+            ++p;
+        if (p >= end || *p != '=')
+            failAt("an attribute has no value");
         ++p;
-        skipBlanks();
-        if (p >= m_end || (m_text[p] != '"' && m_text[p] != '\''))
-            fail("an attribute value is not quoted", p);
-        const char quote = m_text[p++];
-        const void* close = std::memchr(m_text.data() + p, quote, m_end - p);
-        if (!close)
-            fail("an attribute value is not closed", p);
-        const std::size_t valueEnd =
-            static_cast<std::size_t>(static_cast<const char*>(close) - m_text.data());
-        const std::string_view value = m_text.substr(p, valueEnd - p);
-        p = valueEnd + 1;
-        // Another attribute may not follow without a blank.
-        blankBefore = false;
-        if (keep) {
-            into.attributes.push_back({name, value});
-            if (value.find('&') != std::string_view::npos)
-                withReferences += value.size();
+        while (p < end && isBlank(*p))
+            ++p;
+        if (p >= end || (*p != '"' && *p != '\''))
+            failAt("an attribute value is not quoted");
+        const char quote = *p++;
+        const char* const value = p;
+        bool references = false;
+        while (p < end && *p != quote) {
+            references |= *p == '&';
+            ++p;
         }
+        if (p >= end)
+            failAt("an attribute value is not closed");
+        if (keep) {
+            const std::string_view text(value, static_cast<std::size_t>(p - value));
+            into.attributes.push_back({attributeName, text});
+            if (references)
+                withReferences += text.size();
+        }
+        ++p;
     }
     if (keep && withReferences > 0) {
         // Decoded values are never longer than their text, so the reserved room holds them
@@ -375,7 +379,7 @@ bool SwfXmlParser::readStartTag(std::size_t at, Level& into, bool keep) {
             if (a.value.find('&') == std::string_view::npos)
                 continue;
             const std::size_t start = into.decoded.size();
-            decode(a.value, into.decoded, static_cast<std::size_t>(a.value.data() - m_text.data()));
+            decode(a.value, into.decoded, static_cast<std::size_t>(a.value.data() - base));
             a.value = std::string_view(into.decoded).substr(start);
         }
     }

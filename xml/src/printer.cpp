@@ -56,7 +56,8 @@ SwfXmlOut SwfXmlOut::child(std::string_view name) {
     SwfXmlPrinter::Open& open = p.m_open[m_level];
     if (open.startTagOpen) {
         p.endStartTag(open);
-        p.put(">\n");
+        std::memcpy(p.room(2), ">\n", 2);
+        p.m_at += 2;
     }
     return p.push(name, open.depth + 1);
 }
@@ -219,12 +220,28 @@ void SwfXmlPrinter::closeTop() {
     Open& open = m_open.back();
     if (open.startTagOpen) {
         endStartTag(open);
-        put(" />\n");
+        std::memcpy(room(4), " />\n", 4);
+        m_at += 4;
     } else {
-        putIndent(open.depth);
-        put("</");
-        put(std::string_view(m_names).substr(open.nameStart, open.nameSize));
-        put(">\n");
+        const std::size_t indent = open.depth > 0 ? static_cast<std::size_t>(open.depth) * 4 : 0;
+        const std::size_t size = indent + open.nameSize + 4;
+        if (indent < sizeof kSpaces && size <= kMostReserved) {
+            char* out = room(size);
+            std::memcpy(out, kSpaces, indent);
+            out += indent;
+            out[0] = '<';
+            out[1] = '/';
+            std::memcpy(out + 2, m_names.data() + open.nameStart, open.nameSize);
+            out += 2 + open.nameSize;
+            out[0] = '>';
+            out[1] = '\n';
+            m_at = out + 2;
+        } else {
+            putIndent(open.depth);
+            put("</");
+            put(std::string_view(m_names).substr(open.nameStart, open.nameSize));
+            put(">\n");
+        }
     }
     m_names.resize(open.nameStart);
     m_open.pop_back();
@@ -251,11 +268,19 @@ void SwfXmlPrinter::afterContent() {
 }
 
 SwfXmlOut SwfXmlPrinter::push(std::string_view name, int depth) {
-    putIndent(depth);
-    char* out = room(name.size() + 1);
-    *out++ = '<';
-    std::memcpy(out, name.data(), name.size());
-    m_at = out + name.size();
+    const std::size_t indent = depth > 0 ? static_cast<std::size_t>(depth) * 4 : 0;
+    const std::size_t size = indent + 1 + name.size();
+    if (indent < sizeof kSpaces && size <= kMostReserved) {
+        char* out = room(size);
+        std::memcpy(out, kSpaces, indent);
+        out[indent] = '<';
+        std::memcpy(out + indent + 1, name.data(), name.size());
+        m_at = out + size;
+    } else {
+        putIndent(depth);
+        put("<");
+        put(name);
+    }
     const auto nameStart = static_cast<std::uint32_t>(m_names.size());
     m_names.append(name);
     const std::uint32_t serial = ++m_serial;

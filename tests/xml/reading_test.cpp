@@ -1,0 +1,128 @@
+// Reading a document straight through and through pugixml's tree give the same movie, and a
+// failure the same reason and place; a movie printed to a sink gives the text printed to a
+// string, and the callers' callbacks let them free what the conversion is done with.
+#include "libswf/movie.h"
+#include "swf_bytes.h"
+#include "swfxml/convert.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace libswf;
+using namespace vorn::test;
+
+namespace {
+
+const std::string kRoot =
+    "<Movie SwfVersion=\"8\" Width=\"10\" Height=\"10\" FrameRate=\"12\" IsCompressed=\"false\">";
+
+// The movie compiled from the text, or the failure as users see it.
+std::string compile(const std::string& text) {
+    swfxml::SwfXmlReader reader;
+    SwfBuffer swf;
+    if (!swfxml::convertXmlToSwfBytes(reader, text, swf, false))
+        return "failed: " + reader.failure.describe();
+    return toHex(toBytes(swf));
+}
+
+struct Collect : SwfOutputSink {
+    std::string text;
+    void write(const std::uint8_t* data, std::size_t size) override {
+        text.append(reinterpret_cast<const char*>(data), size);
+    }
+};
+
+} // namespace
+
+// Documents in forms that only pugixml's reader takes compile as their plain equivalents.
+TEST(XmlReading, FormsTheStraightReadingLeavesToPugixmlCompileAlike) {
+    struct Row {
+        const char* name;
+        std::string text;
+        std::string plain;
+    };
+    const Row rows[] = {
+        {"Latin1Declaration",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + kRoot +
+             "<FrameLabel Name=\"\xe9\" /></Movie>",
+         kRoot + "<FrameLabel Name=\"\xc3\xa9\" /></Movie>"},
+        {"DocumentType", "<!DOCTYPE Movie>\n" + kRoot + "<ShowFrame /></Movie>",
+         kRoot + "<ShowFrame /></Movie>"},
+        {"ReferenceToCharacterZeroEndsTheValue", kRoot + "<FrameLabel Name=\"ab&#0;cd\" /></Movie>",
+         kRoot + "<FrameLabel Name=\"ab\" /></Movie>"},
+        {"CommentAfterTheRoot", kRoot + "<ShowFrame /></Movie>\n<!-- done -->",
+         kRoot + "<ShowFrame /></Movie>"},
+        {"TextInTheRootAndMarkupInValues",
+         kRoot + "text<FrameLabel Name=\"a&lt;b&amp;&quot;\" />\n<ShowFrame/>more</Movie>",
+         kRoot + "<FrameLabel Name='a&lt;b&amp;\"' /><ShowFrame /></Movie>"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(compile(row.text), compile(row.plain)) << row.name;
+        EXPECT_EQ(compile(row.text).rfind("failed", 0), std::string::npos) << row.name;
+    }
+}
+
+TEST(XmlReading, FailuresKeepTheirReasonAndPlace) {
+    const std::string failing =
+        "\n  <SoundStreamHead>\n<PlaybackInfo SoundRate=\"9\"/></SoundStreamHead>";
+    struct Row {
+        const char* name;
+        std::string text;
+        std::string failure;
+    };
+    const Row rows[] = {
+        // An element that fails while read, also in a form only pugixml's reader takes.
+        {"ValueInATag", kRoot + failing + "</Movie>",
+         "failed: line 2, column 4: SoundStreamHead: ValueOutOfRange: SoundRate 9 does not fit "
+         "its 2 bits"},
+        {"ValueInATagOfADocumentWithADocumentType",
+         "<!DOCTYPE Movie>\n" + kRoot + failing + "</Movie>",
+         "failed: line 3, column 4: SoundStreamHead: ValueOutOfRange: SoundRate 9 does not fit "
+         "its 2 bits"},
+        // Found when the movie is written: the tag's element, without its name.
+        {"TagCodeOfALatin1Document",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n" + kRoot +
+             "\n<ShowFrame/>\n   <Unknown TagType=\"2000\"/></Movie>",
+         "failed: line 4, column 5: ValueOutOfRange: tag code 2000 does not fit the 10 bits of "
+         "a tag header (tag 2000, tag index 1)"},
+        // Markup in error anywhere comes first, as the whole-document reader finds it.
+        {"MarkupAfterAFailingTag", kRoot + failing + "\n<ShowFrame>\n</Movie>",
+         "failed: line 5, column 3: Start-end tags mismatch"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(compile(row.text), row.failure) << row.name;
+}
+
+TEST(XmlReading, SinksCallbacksAndTheTextLetGo) {
+    // Enough tags to pass several steps of the reading.
+    Bytes tags;
+    for (int i = 0; i < 3000; ++i)
+        tags = concat({tags, tag(250, Bytes(100, static_cast<std::uint8_t>(i)))});
+    SwfMovie read;
+    read.read(movie(8, 0, concat({tags, u16(0)})));
+    const Bytes swf = toBytes(read.write());
+
+    swfxml::SwfXmlWriter toString;
+    std::string text;
+    ASSERT_TRUE(swfxml::convertSwfBytesToXml(toString, swf, text));
+    swfxml::SwfXmlWriter toSink;
+    int released = 0;
+    toSink.releaseInput = [&] { ++released; };
+    Collect sink;
+    ASSERT_TRUE(swfxml::convertSwfBytesToXml(toSink, swf, sink));
+    EXPECT_EQ(sink.text, text);
+    EXPECT_EQ(released, 1);
+    EXPECT_TRUE(toSink.movie.tags.empty());
+
+    swfxml::SwfXmlReader reader;
+    std::vector<std::size_t> offsets;
+    reader.textRead = [&](std::size_t offset) { offsets.push_back(offset); };
+    SwfBuffer back;
+    ASSERT_TRUE(swfxml::convertXmlToSwfBytes(reader, text, back, false));
+    EXPECT_EQ(toBytes(back), swf);
+    ASSERT_GE(offsets.size(), text.size() / (std::size_t{1} << 18) - 1);
+    for (std::size_t i = 1; i < offsets.size(); ++i)
+        EXPECT_GE(offsets[i], offsets[i - 1] + (std::size_t{1} << 18));
+    EXPECT_LT(offsets.back(), text.size());
+}
