@@ -121,37 +121,6 @@ void decode(std::string_view text, std::string& out, std::size_t offset) {
 
 // ---- the element handle -------------------------------------------------------------------
 
-std::string_view SwfXmlIn::name() const {
-    if (!m_parser)
-        return {};
-    const SwfXmlParser::Level& level = m_parser->level(*this);
-    return m_level == 0 ? std::string_view(m_parser->m_rootName)
-                        : m_parser->m_text.substr(level.nameStart, level.nameSize);
-}
-
-std::size_t SwfXmlIn::offset() const {
-    if (!m_parser)
-        return 0;
-    return m_parser->level(*this).nameStart;
-}
-
-std::size_t SwfXmlIn::position() const {
-    return m_parser ? m_parser->m_at : 0;
-}
-
-std::span<const SwfXmlAttribute> SwfXmlIn::attributes() const {
-    if (!m_parser)
-        return {};
-    return m_parser->level(*this).attributes;
-}
-
-const SwfXmlAttribute* SwfXmlIn::firstAttribute() const {
-    if (!m_parser)
-        return nullptr;
-    const auto& attributes = m_parser->level(*this).attributes;
-    return attributes.empty() ? nullptr : attributes.data();
-}
-
 SwfXmlIn SwfXmlIn::nextChild() const {
     if (!m_parser)
         return {};
@@ -191,11 +160,8 @@ SwfXmlIn SwfXmlParser::root() {
     return SwfXmlIn(this, 0, m_levels[0]->serial);
 }
 
-const SwfXmlParser::Level& SwfXmlParser::level(const SwfXmlIn& element) const {
-    if (element.m_parser != this || element.m_level >= m_levels.size() ||
-        m_levels[element.m_level]->serial != element.m_serial)
-        throw std::logic_error("an XML element was read after its parent moved on");
-    return *m_levels[element.m_level];
+void SwfXmlParser::stale() {
+    throw std::logic_error("an XML element was read after its parent moved on");
 }
 
 void SwfXmlParser::closeAbove(std::uint32_t level) {

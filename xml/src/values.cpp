@@ -12,31 +12,6 @@ namespace swfxml {
 
 // ---- names ------------------------------------------------------------------------------
 
-namespace {
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-} // namespace
-
-bool namesEqual(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    // Names nearly always match as written; folding is needed only where they differ.
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i] && lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
-
-const SwfXmlAttribute* findAttribute(const SwfXmlIn& element, std::string_view name) {
-    for (const SwfXmlAttribute& a : element.attributes())
-        if (namesEqual(a.name, name))
-            return &a;
-    return nullptr;
-}
-
 SwfXmlIn findChild(const SwfXmlIn& element, std::string_view name) {
     for (SwfXmlIn c = element.nextChild(); c; c = element.nextChild())
         if (namesEqual(c.name(), name))

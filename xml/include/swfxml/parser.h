@@ -104,7 +104,13 @@ private:
     // A piece of character data: CDATA is passed as it stands, text with references decoded.
     using TextSink = void (*)(void* context, std::string_view piece);
 
-    const Level& level(const SwfXmlIn& element) const;
+    const Level& level(const SwfXmlIn& element) const {
+        if (element.m_parser != this || element.m_level >= m_levels.size() ||
+            m_levels[element.m_level]->serial != element.m_serial)
+            stale();
+        return *m_levels[element.m_level];
+    }
+    [[noreturn]] static void stale();
     void closeAbove(std::uint32_t level);
     SwfXmlIn next(std::uint32_t level, TextSink sink, void* context);
     void skipElement(std::uint32_t level);
@@ -129,6 +135,35 @@ private:
     std::size_t m_progressStep = 0;
     std::size_t m_nextProgress = SIZE_MAX;
 };
+
+// The accessors every reader calls for every attribute, inline.
+
+inline std::string_view SwfXmlIn::name() const {
+    if (!m_parser)
+        return {};
+    const SwfXmlParser::Level& level = m_parser->level(*this);
+    return m_level == 0 ? m_parser->m_rootName
+                        : m_parser->m_text.substr(level.nameStart, level.nameSize);
+}
+
+inline std::size_t SwfXmlIn::offset() const {
+    return m_parser ? m_parser->level(*this).nameStart : 0;
+}
+
+inline std::size_t SwfXmlIn::position() const {
+    return m_parser ? m_parser->m_at : 0;
+}
+
+inline std::span<const SwfXmlAttribute> SwfXmlIn::attributes() const {
+    if (!m_parser)
+        return {};
+    return m_parser->level(*this).attributes;
+}
+
+inline const SwfXmlAttribute* SwfXmlIn::firstAttribute() const {
+    const std::span<const SwfXmlAttribute> all = attributes();
+    return all.empty() ? nullptr : all.data();
+}
 
 template <class F>
 void SwfXmlIn::eachText(F&& f) const {

@@ -24,9 +24,24 @@ namespace swfxml {
 
 // ---- names ------------------------------------------------------------------------------
 
-bool namesEqual(std::string_view a, std::string_view b);
+inline bool namesEqual(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    // Names nearly always match as written; folding is needed only where they differ.
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && lower(a[i]) != lower(b[i]))
+            return false;
+    return true;
+}
+
 // The first attribute of that name in any case, or null.
-const SwfXmlAttribute* findAttribute(const SwfXmlIn& element, std::string_view name);
+inline const SwfXmlAttribute* findAttribute(const SwfXmlIn& element, std::string_view name) {
+    for (const SwfXmlAttribute& a : element.attributes())
+        if (namesEqual(a.name, name))
+            return &a;
+    return nullptr;
+}
 // The next child element of that name in any case, skipping the others, or an empty handle.
 SwfXmlIn findChild(const SwfXmlIn& element, std::string_view name);
 
