@@ -357,7 +357,7 @@ TEST_F(Convert, RecursiveUsageErrors) {
     fs::create_directories(dir / "out");
     EXPECT_EQ(convert("-r " + dir.string()).err, "vorn-convert: -r needs -o DIR (see --help)\n");
     EXPECT_EQ(convert("-r -o " + (dir / "out").string() + " " + (dir / "empty").string()).err,
-              "vorn-convert: no .swf or .xml files below the folders given (see --help)\n");
+              "vorn-convert: no .swf, .xml or .vorn files below the folders given (see --help)\n");
     EXPECT_EQ(convert("-r -o " + (dir / "out").string() + " " + (dir / "missing").string()).err,
               "vorn-convert: " + (dir / "missing").string() +
                   ": no such file or folder (see --help)\n");
