@@ -126,3 +126,17 @@ TEST(XmlReading, SinksCallbacksAndTheTextLetGo) {
         EXPECT_GE(offsets[i], offsets[i - 1] + (std::size_t{1} << 18));
     EXPECT_LT(offsets.back(), text.size());
 }
+
+// A string grows early to the size its text is expected to reach; the movie's size is what
+// was read, never a length field the reader did not go by (an uncompressed movie's, whatever
+// its signature byte).
+TEST(XmlReading, TheTextGrowsByTheMovieReadNotByItsLengthField) {
+    Bytes swf = movie(8, 1, concat({tag(1, {}), u16(0)}));
+    swf[0] = 0x93; // read as uncompressed, as any signature but C and Z
+    for (int i = 4; i < 8; ++i)
+        swf[i] = 0x93; // declares about 2.5 GB
+    swfxml::SwfXmlWriter writer;
+    std::string text;
+    ASSERT_TRUE(swfxml::convertSwfBytesToXml(writer, swf, text)) << writer.failure.describe();
+    EXPECT_LT(text.capacity(), std::size_t{1} << 20);
+}

@@ -328,10 +328,6 @@ void printMovie(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, SwfXmlPrin
     // on, what was printed for the part done, by its share of the movie's bytes, foretells
     // the size of the whole, and a quarter more than that is expected.
     double total = 0;
-    if (swf.size() >= 8)
-        total = swf[0] == 'F' ? static_cast<double>(swf.size())
-                              : static_cast<double>(swf[4] | swf[5] << 8 | swf[6] << 16 |
-                                                    static_cast<std::uint32_t>(swf[7]) << 24);
     double done = 0;
     std::uint64_t start = 0;
     using Clock = std::chrono::steady_clock;
@@ -342,6 +338,11 @@ void printMovie(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, SwfXmlPrin
     const auto printTag = [&](const SwfTag& tag) {
         if (!root) {
             printRoot();
+            // The movie's bytes: a compressed movie's inflated body has the length its header
+            // declares (the reader has checked it), another's is the file.
+            total = movie.compressed ? static_cast<double>(swf[4] | swf[5] << 8 | swf[6] << 16 |
+                                                           static_cast<std::uint32_t>(swf[7]) << 24)
+                                     : static_cast<double>(swf.size());
             start = printer.printed();
             printer.expect(start + static_cast<std::size_t>(total * 2) + 4096);
         }
@@ -403,7 +404,13 @@ bool convertToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, Output& 
 
 bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, std::string& text) {
     text.clear();
-    return convertToXml(ctx, swf, text);
+    if (convertToXml(ctx, swf, text))
+        return true;
+    // Tags are printed as they are read, so a movie that fails part of the way has printed
+    // part of its document, which is no use to anyone.
+    text.clear();
+    text.shrink_to_fit();
+    return false;
 }
 
 bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf,

@@ -94,7 +94,7 @@ public:
 
 inline constexpr std::uint16_t kUnknownElementCode = 300;
 
-// Reads the SWF file and prints the whole document into text.
+// Reads the SWF file and prints the whole document into text; after a failure text is empty.
 bool convertSwfToXml(SwfXmlWriter& ctx, const std::string& path, std::string& text);
 // The same from the bytes of a movie already in memory.
 bool convertSwfBytesToXml(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, std::string& text);
