@@ -600,14 +600,12 @@ bool bodyHasContent(std::string_view text, const Layout& layout) {
     }
 }
 
-// The text is read a quarter of a megabyte at a time (see SwfXmlReader::pieces); a caller
-// may let go of the text behind the reading after each.
+// The stretches SwfXmlReader::pieces counts the text in.
 constexpr std::size_t kStretch = std::size_t{1} << 18;
 
-// Reads the document into ctx.movie; `caller` says whether the text is the caller's (rather
-// than a plain reprint). False where only the whole-document reader can read it; throws for
-// any failure, SwfXmlSyntaxError for text this reader does not take.
-bool readDocument(SwfXmlReader& ctx, std::string_view text, bool parseAsUtf8, bool caller) {
+// Reads the document into ctx.movie. False where only the whole-document reader can read it;
+// throws for any failure, SwfXmlSyntaxError for text this reader does not take.
+bool readDocument(SwfXmlReader& ctx, std::string_view text, bool parseAsUtf8) {
     // Counted afresh for each reading: a reading that gave up may have taken some numbers.
     const SwfDefinitionNumbering numbering;
     Layout layout;
@@ -639,8 +637,6 @@ bool readDocument(SwfXmlReader& ctx, std::string_view text, bool parseAsUtf8, bo
     startMovie(ctx, root);
     SwfXmlParser body(text, layout.bodyStart, layout.bodyEnd, layout.name);
     ctx.pieces = (layout.bodyEnd - layout.bodyStart) / kStretch + 1;
-    if (caller && ctx.textRead)
-        body.onProgress(ctx.textRead, kStretch);
     readTags(ctx, body.root(), ctx.movie->tags, false);
     ctx.reading = false;
     return true;
@@ -777,7 +773,7 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
             bool read = false;
             {
                 const TimedScope timed(ctx.times ? &ctx.times->parse : nullptr);
-                read = readDocument(ctx, text, parseAsUtf8, true);
+                read = readDocument(ctx, text, parseAsUtf8);
             }
             if (read) {
                 writeMovie(ctx, swf);
@@ -826,7 +822,7 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
         return found != places.end() && found->first == offset ? found->second : 0;
     };
     const Failure second = caught([&] {
-        if (!readDocument(ctx, plain, true, false))
+        if (!readDocument(ctx, plain, true))
             throw std::logic_error("the plain form of a document does not read");
         writeMovie(ctx, swf);
     });

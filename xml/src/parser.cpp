@@ -1,6 +1,5 @@
 #include "swfxml/parser.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -150,12 +149,6 @@ SwfXmlParser::SwfXmlParser(std::string_view text, std::size_t begin, std::size_t
     m_levels[0]->nameStart = begin;
 }
 
-void SwfXmlParser::onProgress(std::function<void(std::size_t)> progress, std::size_t step) {
-    m_progress = std::move(progress);
-    m_progressStep = std::max<std::size_t>(step, 1);
-    m_nextProgress = m_progress ? m_at + m_progressStep : SIZE_MAX;
-}
-
 SwfXmlIn SwfXmlParser::root() {
     return SwfXmlIn(this, 0, m_levels[0]->serial);
 }
@@ -186,10 +179,6 @@ SwfXmlIn SwfXmlParser::next(std::uint32_t level, TextSink sink, void* context) {
         if (sink && lt > m_at)
             passText(lt, sink, context);
         m_at = lt;
-        if (m_at >= m_nextProgress) {
-            m_nextProgress = m_at + m_progressStep;
-            m_progress(m_at);
-        }
         if (m_at == m_end) {
             if (level == 0) {
                 m_open = 0;
@@ -241,10 +230,6 @@ void SwfXmlParser::skipElement(std::uint32_t level) {
         if (!found)
             fail("an element is not closed", m_end);
         m_at = static_cast<std::size_t>(static_cast<const char*>(found) - base);
-        if (m_at >= m_nextProgress) {
-            m_nextProgress = m_at + m_progressStep;
-            m_progress(m_at);
-        }
         if (m_at + 1 == m_end)
             fail("markup is cut off", m_at);
         const char c = m_text[m_at + 1];

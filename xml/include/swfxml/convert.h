@@ -78,10 +78,6 @@ public:
     // only that reader takes, or a failure, located there).
     std::size_t pieces = 0;
     SwfXmlTimes* times = nullptr;
-    // Called now and then with the offset before which the text has been read for good, so
-    // that a caller holding it in a mapped file can let that part go (SwfMappedFile::discard).
-    // A failure may have the text read again, from the start.
-    std::function<void(std::size_t)> textRead;
 
     // The tag element being read, so that a failure can say where: its name and offset.
     std::string_view currentName;

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -47,8 +46,6 @@ public:
     std::string_view name() const;
     // Where the element's name starts in the text.
     std::size_t offset() const;
-    // How far the parser has read the text: nothing before it is read again.
-    std::size_t position() const;
     std::span<const SwfXmlAttribute> attributes() const;
     // The first attribute, or null.
     const SwfXmlAttribute* firstAttribute() const;
@@ -85,9 +82,6 @@ public:
 
     // The stretch's content as the children of an element without attributes.
     SwfXmlIn root();
-    // Has progress(offset) called each time the reading passes another `step` bytes, with
-    // the offset before which the text will not be read again.
-    void onProgress(std::function<void(std::size_t)> progress, std::size_t step);
 
 private:
     friend class SwfXmlIn;
@@ -131,9 +125,6 @@ private:
     std::uint32_t m_serial = 0;
     std::vector<std::string_view> m_skipped; // names of the elements being skipped
     std::string m_scratch;
-    std::function<void(std::size_t)> m_progress;
-    std::size_t m_progressStep = 0;
-    std::size_t m_nextProgress = SIZE_MAX;
 };
 
 // The accessors every reader calls for every attribute, inline.
@@ -148,10 +139,6 @@ inline std::string_view SwfXmlIn::name() const {
 
 inline std::size_t SwfXmlIn::offset() const {
     return m_parser ? m_parser->level(*this).nameStart : 0;
-}
-
-inline std::size_t SwfXmlIn::position() const {
-    return m_parser ? m_parser->m_at : 0;
 }
 
 inline std::span<const SwfXmlAttribute> SwfXmlIn::attributes() const {
