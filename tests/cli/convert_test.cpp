@@ -160,6 +160,22 @@ TEST_F(Convert, SwfToXmlAndBackByExtension) {
     const std::string other = (dir / "other.bin").string();
     EXPECT_EQ(convert("--to xml " + swf + " " + other).status, 0);
     EXPECT_EQ(get(other), text);
+
+    // A compressed movie, whose bytes are given back once inflated, gives the same text.
+    std::string compressed(text.begin(), text.end());
+    const std::string plain = "IsCompressed=\"false\"";
+    const std::size_t flag = compressed.find(plain);
+    ASSERT_NE(flag, std::string::npos);
+    compressed.replace(flag, plain.size(), "IsCompressed=\"true\"");
+    const std::string cxml = put("c.xml", Bytes(compressed.begin(), compressed.end()));
+    const std::string cswf = (dir / "c.swf").string(), again = (dir / "again.xml").string();
+    EXPECT_EQ(convert(cxml + " " + cswf).status, 0);
+    EXPECT_EQ(get(cswf).at(0), 'C');
+    const Outcome run = convert(cswf + " " + again);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const Bytes printed = get(again);
+    EXPECT_EQ(std::string(printed.begin(), printed.end()), compressed);
 }
 
 TEST_F(Convert, XmlFailuresNameTheLine) {

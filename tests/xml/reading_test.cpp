@@ -5,7 +5,9 @@
 #include "swf_bytes.h"
 #include "swfxml/convert.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 
 using namespace libswf;
@@ -130,5 +132,18 @@ TEST(XmlReading, TheTextGrowsByTheMovieReadNotByItsLengthField) {
     swfxml::SwfXmlWriter writer;
     std::string text;
     ASSERT_TRUE(swfxml::convertSwfBytesToXml(writer, swf, text)) << writer.failure.describe();
+    EXPECT_LT(text.capacity(), std::size_t{1} << 20);
+
+    // A compressed movie's bytes are let go once inflated, before its first tag is printed:
+    // here they are overwritten then, the length field declaring 4 GiB from that moment.
+    SwfMovie compressed(true, 8, 11000, 8000, 12.0f);
+    compressed.tags.append(std::make_unique<SwfTagShowFrame>());
+    Bytes cws = toBytes(compressed.write());
+    ASSERT_EQ(cws[0], 'C');
+    swfxml::SwfXmlWriter releasing;
+    releasing.releaseInput = [&cws] { std::fill(cws.begin(), cws.end(), 0xff); };
+    text.clear();
+    text.shrink_to_fit();
+    ASSERT_TRUE(swfxml::convertSwfBytesToXml(releasing, cws, text)) << releasing.failure.describe();
     EXPECT_LT(text.capacity(), std::size_t{1} << 20);
 }

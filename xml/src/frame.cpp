@@ -328,6 +328,13 @@ void printMovie(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, SwfXmlPrin
     // on, what was printed for the part done, by its share of the movie's bytes, foretells
     // the size of the whole, and a quarter more than that is expected.
     double total = 0;
+    // The length field, taken now: a compressed movie's bytes are let go once inflated, before
+    // its first tag is printed.
+    const std::uint32_t declared =
+        swf.size() >= 8 ? static_cast<std::uint32_t>(swf[4] | swf[5] << 8 | swf[6] << 16) |
+                              static_cast<std::uint32_t>(swf[7]) << 24
+                        : 0;
+    const std::size_t fileSize = swf.size();
     double done = 0;
     std::uint64_t start = 0;
     using Clock = std::chrono::steady_clock;
@@ -340,9 +347,7 @@ void printMovie(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, SwfXmlPrin
             printRoot();
             // The movie's bytes: a compressed movie's inflated body has the length its header
             // declares (the reader has checked it), another's is the file.
-            total = movie.compressed ? static_cast<double>(swf[4] | swf[5] << 8 | swf[6] << 16 |
-                                                           static_cast<std::uint32_t>(swf[7]) << 24)
-                                     : static_cast<double>(swf.size());
+            total = static_cast<double>(movie.compressed ? declared : fileSize);
             start = printer.printed();
             printer.expect(start + static_cast<std::size_t>(total * 2) + 4096);
         }
