@@ -4,11 +4,13 @@
 // may hold values that cannot be written back).
 #include "swfxml/convert.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -35,8 +37,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Collect sink;
     swfxml::SwfXmlWriter toSink;
     int released = 0;
-    toSink.releaseInput = [&released] { ++released; };
-    if (swfxml::convertSwfBytesToXml(toSink, swf, sink) != converted)
+    // A copy spoilt once let go, as vorn-convert frees it: nothing may read it after that.
+    std::vector<std::uint8_t> copy(data, data + size);
+    toSink.releaseInput = [&released, &copy] {
+        ++released;
+        std::fill(copy.begin(), copy.end(), 0xff);
+    };
+    if (swfxml::convertSwfBytesToXml(toSink, copy, sink) != converted)
         fail("a sink and a string disagree on whether the movie converts",
              toString.failure.describe() + " / " + toSink.failure.describe());
     if (!converted) {
