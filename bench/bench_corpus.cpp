@@ -23,6 +23,7 @@
 //
 // The last line starts with "#corpus" and holds the numbers for scripts.
 #include "bench_convert.h"
+#include "bench_payloads.h"
 #include "bench_util.h"
 
 #include "libswf/bitmaps.h"
@@ -58,6 +59,7 @@ extern char** environ;
 using namespace libswf;
 namespace fs = std::filesystem;
 using bench::Clock;
+using bench::collectPayloads;
 using bench::mb;
 using bench::secondsSince;
 
@@ -111,32 +113,6 @@ struct Movie {
     double toXmlProcess = 0, toSwfProcess = 0;   // peak of a fresh process, bytes
     bool sameFile = false;                       // XML -> SWF gave back the file itself
 };
-
-// The payloads the dialect shows as base64, in the order of the movie.
-void collectPayloads(const SwfTags& tags, std::vector<std::span<const std::uint8_t>>& out) {
-    for (const auto& tag : tags) {
-        if (const auto* binary = dynamic_cast<const SwfTagDefineBinaryData*>(tag.get()))
-            out.emplace_back(binary->data);
-        else if (const auto* abc = dynamic_cast<const SwfTagDoABC*>(tag.get()))
-            out.emplace_back(abc->byteCode);
-        else if (const auto* tables = dynamic_cast<const SwfTagJPEGTables*>(tag.get()))
-            out.emplace_back(tables->jpegData);
-        else if (const auto* jpeg = dynamic_cast<const SwfTagDefineBits*>(tag.get()))
-            out.emplace_back(jpeg->jpegData);
-        else if (const auto* jpeg3 = dynamic_cast<const SwfTagDefineBitsJPEG3*>(tag.get())) {
-            out.emplace_back(jpeg3->jpegData);
-            out.emplace_back(jpeg3->alphaData);
-        } else if (const auto* jpeg4 = dynamic_cast<const SwfTagDefineBitsJPEG4*>(tag.get())) {
-            out.emplace_back(jpeg4->jpegData);
-            out.emplace_back(jpeg4->alphaData);
-        } else if (const auto* lossless = dynamic_cast<const SwfTagDefineBitsLossless*>(tag.get()))
-            out.emplace_back(lossless->pixelData);
-        else if (const auto* raw = dynamic_cast<const SwfTagUnknown*>(tag.get()))
-            out.emplace_back(raw->body);
-        else if (const auto* sprite = dynamic_cast<const SwfTagDefineSprite*>(tag.get()))
-            collectPayloads(sprite->tags, out);
-    }
-}
 
 // ---- one conversion, as vorn-convert does it ---------------------------------------------
 

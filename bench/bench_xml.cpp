@@ -17,6 +17,7 @@
 // conversion <= 2.5x its reference), --tags those of a movie of many small tags (>= 1,000,000 tags
 // per second each way, counting nested tags and ShowFrames); both check peak memory <= 2.5x the XML
 // text. The last line starts with "#xml" and holds the numbers for bench/run_xml.
+#include "bench_payloads.h"
 #include "bench_util.h"
 
 #include "libswf/bitmaps.h"
@@ -45,6 +46,7 @@ using bench::timeOnce;
 
 namespace {
 
+using bench::collectPayloads;
 using bench::inChild;
 using bench::Values;
 
@@ -69,32 +71,6 @@ std::size_t countTags(const SwfTags& tags) {
         if (const auto* sprite = dynamic_cast<const SwfTagDefineSprite*>(tag.get()))
             n += countTags(sprite->tags);
     return n;
-}
-
-// The payloads the dialect shows as base64, in the order of the movie.
-void collectPayloads(const SwfTags& tags, std::vector<std::span<const std::uint8_t>>& out) {
-    for (const auto& tag : tags) {
-        if (const auto* binary = dynamic_cast<const SwfTagDefineBinaryData*>(tag.get()))
-            out.emplace_back(binary->data);
-        else if (const auto* abc = dynamic_cast<const SwfTagDoABC*>(tag.get()))
-            out.emplace_back(abc->byteCode);
-        else if (const auto* tables = dynamic_cast<const SwfTagJPEGTables*>(tag.get()))
-            out.emplace_back(tables->jpegData);
-        else if (const auto* jpeg = dynamic_cast<const SwfTagDefineBits*>(tag.get()))
-            out.emplace_back(jpeg->jpegData);
-        else if (const auto* jpeg3 = dynamic_cast<const SwfTagDefineBitsJPEG3*>(tag.get())) {
-            out.emplace_back(jpeg3->jpegData);
-            out.emplace_back(jpeg3->alphaData);
-        } else if (const auto* jpeg4 = dynamic_cast<const SwfTagDefineBitsJPEG4*>(tag.get())) {
-            out.emplace_back(jpeg4->jpegData);
-            out.emplace_back(jpeg4->alphaData);
-        } else if (const auto* lossless = dynamic_cast<const SwfTagDefineBitsLossless*>(tag.get()))
-            out.emplace_back(lossless->pixelData);
-        else if (const auto* raw = dynamic_cast<const SwfTagUnknown*>(tag.get()))
-            out.emplace_back(raw->body);
-        else if (const auto* sprite = dynamic_cast<const SwfTagDefineSprite*>(tag.get()))
-            collectPayloads(sprite->tags, out);
-    }
 }
 
 // Every tag family the library decodes has its elements in the dialect, so a plain read
