@@ -147,3 +147,64 @@ TEST(XmlReading, TheTextGrowsByTheMovieReadNotByItsLengthField) {
     ASSERT_TRUE(swfxml::convertSwfBytesToXml(releasing, cws, text)) << releasing.failure.describe();
     EXPECT_LT(text.capacity(), std::size_t{1} << 20);
 }
+
+// A caller may free the text once it is read (vorn-convert does): the movie and every failure,
+// those found while writing the movie included, come out as for a caller that keeps it.
+TEST(XmlReading, TextLetGoOnceReadGivesTheSameMovieAndFailures) {
+    const std::string sprite = "<DefineSprite SpriteId=\"1\" FrameCount=\"1\">\n";
+    struct Row {
+        const char* name;
+        std::string text;
+        int released; // times the text is let go
+        std::string failure;
+    };
+    const Row rows[] = {
+        {"Compiles", kRoot + "\n<ShowFrame/>\n</Movie>", 1, ""},
+        {"TagCodeFoundWhileWriting",
+         kRoot + "\n<ShowFrame/>\n\n     <Unknown TagType=\"2000\"/>\n<ShowFrame/></Movie>", 1,
+         "line 4, column 7: ValueOutOfRange: tag code 2000 does not fit the 10 bits of a tag "
+         "header (tag 2000, tag index 1)"},
+        {"TagCodeInASpriteAfterOneInTheRoot",
+         kRoot + "<Unknown TagType=\"300\"/>\n" + sprite + "  <ShowFrame/>\r\n\t<Unknown " +
+             "TagType=\"2000\"/>\n</DefineSprite></Movie>",
+         1,
+         "line 4, column 3: ValueOutOfRange: tag code 2000 does not fit the 10 bits of a tag "
+         "header (tag 2000, tag index 1)"},
+        {"FrameRateOfTheHeader", "<Movie SwfVersion=\"8\" FrameRate=\"300\">\n<ShowFrame/></Movie>",
+         1, "ValueOutOfRange: a frame rate of 300.000000 does not fit the header's 0 to 255.996"},
+        // Failures found while the text is read keep it.
+        {"ValueInATag",
+         kRoot + "\n  <SoundStreamHead>\n<PlaybackInfo SoundRate=\"9\"/></SoundStreamHead></Movie>",
+         0,
+         "line 2, column 4: SoundStreamHead: ValueOutOfRange: SoundRate 9 does not fit its 2 "
+         "bits"},
+        {"Markup", kRoot + "\n<ShowFrame>\n</Movie>", 0,
+         "line 3, column 3: Start-end tags mismatch"},
+        // Read through pugixml's tree: the text is kept.
+        {"DocumentType", "<!DOCTYPE Movie>\n" + kRoot + "\n  <Unknown TagType=\"2000\"/></Movie>",
+         0,
+         "line 3, column 4: ValueOutOfRange: tag code 2000 does not fit the 10 bits of a tag "
+         "header (tag 2000, tag index 0)"},
+    };
+    for (const Row& row : rows) {
+        std::string copy = row.text;
+        swfxml::SwfXmlReader reader;
+        int released = 0;
+        reader.releaseInput = [&] {
+            ++released;
+            std::fill(copy.begin(), copy.end(), '<');
+        };
+        SwfBuffer swf;
+        const bool ok = swfxml::convertXmlToSwfBytes(reader, copy, swf, false);
+        EXPECT_EQ(released, row.released) << row.name;
+        const std::string kept = compile(row.text);
+        if (row.failure.empty()) {
+            ASSERT_TRUE(ok) << row.name << ": " << reader.failure.describe();
+            EXPECT_EQ(toHex(toBytes(swf)), kept) << row.name;
+        } else {
+            EXPECT_FALSE(ok) << row.name;
+            EXPECT_EQ(reader.failure.describe(), row.failure) << row.name;
+            EXPECT_EQ("failed: " + row.failure, kept) << row.name;
+        }
+    }
+}

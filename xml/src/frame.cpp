@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
+#include <tuple>
 #include <typeinfo>
 
 namespace swfxml {
@@ -743,9 +744,37 @@ void describeFailure(SwfXmlReader& ctx, std::string_view document, const Failure
     }
 }
 
+// Finds the line and column of every tag's element in one walk over the text, counted as
+// SwfXmlFailure::locate counts them.
+void placeTags(SwfXmlReader& ctx, std::string_view text) {
+    std::vector<std::size_t> order(ctx.tagOffsets.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    // A sprite's tags are noted before the sprite, so the offsets come almost in order.
+    std::sort(order.begin(), order.end(), [&ctx](std::size_t a, std::size_t b) {
+        return ctx.tagOffsets[a].second < ctx.tagOffsets[b].second;
+    });
+    ctx.tagPlaces.assign(order.size(), {0, 0});
+    std::size_t line = 1, lineStart = 0, at = 0;
+    for (const std::size_t i : order) {
+        const std::size_t end = std::min(ctx.tagOffsets[i].second, text.size());
+        for (;;) {
+            const std::size_t newline = text.find('\n', at);
+            if (newline == std::string_view::npos || newline >= end)
+                break;
+            ++line;
+            lineStart = newline + 1;
+            at = newline + 1;
+        }
+        at = std::max(at, end);
+        ctx.tagPlaces[i] = {line, end - lineStart + 1};
+    }
+}
+
 void resetReader(SwfXmlReader& ctx) {
     ctx.movie.reset();
     ctx.tagOffsets.clear();
+    ctx.tagPlaces.clear();
     ctx.reading = false;
     ctx.currentName = {};
     ctx.currentOffset = 0;
@@ -773,6 +802,7 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
     ctx.pieces = 0;
     bool done = false;
     bool syntax = false;
+    bool released = false;
     const Failure first = caught([&] {
         try {
             bool read = false;
@@ -781,6 +811,11 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
                 read = readDocument(ctx, text, parseAsUtf8);
             }
             if (read) {
+                if (ctx.releaseInput) {
+                    placeTags(ctx, text);
+                    released = true;
+                    ctx.releaseInput();
+                }
                 writeMovie(ctx, swf);
                 done = true;
             }
@@ -791,6 +826,16 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
     if (done) {
         resetReader(ctx);
         return true;
+    }
+    if (released) {
+        // The text is gone; what the straight reading takes, pugixml's reader takes too, so
+        // the failure is the writer's, at the place noted for its tag.
+        ctx.failure.reason = first.reason;
+        for (std::size_t i = 0; first.tag && i < ctx.tagOffsets.size(); ++i)
+            if (ctx.tagOffsets[i].first == first.tag)
+                std::tie(ctx.failure.line, ctx.failure.column) = ctx.tagPlaces[i];
+        resetReader(ctx);
+        return false;
     }
     // From here on pugixml's reader of whole documents reads the text.
     ctx.pieces = 0;

@@ -86,6 +86,12 @@ public:
     // Where each tag came from in the text, so that a failure found while the movie is
     // written, after the text is read, can still name the element's line.
     std::vector<std::pair<const libswf::SwfTag*, std::size_t>> tagOffsets;
+    // The line and column of each of tagOffsets, found before the text is let go.
+    std::vector<std::pair<std::size_t, std::size_t>> tagPlaces;
+    // Called once the text is read into the model and before the movie is written, so that a
+    // caller can free the text while the movie is written; the text is not read after it. A
+    // failure found while writing still names its element's line and column.
+    std::function<void()> releaseInput;
 };
 
 inline constexpr std::uint16_t kUnknownElementCode = 300;
