@@ -139,10 +139,12 @@ std::pair<double, double> xmlToSwf(const std::string& input, const std::string& 
     SwfBuffer swf;
     const Clock::time_point start = Clock::now();
     {
-        const SwfFileInMemory file(input);
+        SwfFileInMemory file(input);
         const std::string_view text(reinterpret_cast<const char*>(file.span().data()),
                                     file.span().size());
         swfxml::SwfXmlReader ctx;
+        // The text is let go once read, making room for the movie being written.
+        ctx.releaseInput = [&file] { file.release(); };
         ctx.times = times;
         if (!swfxml::convertXmlToSwfBytes(ctx, text, swf, false))
             throw std::runtime_error(ctx.failure.describe());

@@ -99,10 +99,12 @@ Outcome xmlToSwf(const std::string& input, const std::string& output) {
     return guarded(input, [&] {
         SwfBuffer swf;
         {
-            const SwfFileInMemory file(input);
+            SwfFileInMemory file(input);
             const std::string_view text(reinterpret_cast<const char*>(file.span().data()),
                                         file.span().size());
             swfxml::SwfXmlReader ctx;
+            // The text is let go once read, making room for the movie being written.
+            ctx.releaseInput = [&file] { file.release(); };
             if (!swfxml::convertXmlToSwfBytes(ctx, text, swf, false))
                 return failed(input, ctx.failure.describe());
         }

@@ -186,6 +186,17 @@ TEST_F(Convert, XmlFailuresNameTheLine) {
     EXPECT_EQ(run.err,
               "vorn-convert: " + bad + ": line 2, column 2: Error parsing start element tag\n");
     EXPECT_FALSE(fs::exists(dir / "out.swf"));
+
+    // Found while the movie is written, once the text is let go: still the element's line.
+    const std::string text = "<Movie SwfVersion=\"8\" Width=\"10\" Height=\"10\">\n<ShowFrame/>"
+                             "\n\n   <Unknown TagType=\"2000\"/></Movie>";
+    const std::string late = put("late.xml", Bytes(text.begin(), text.end()));
+    const Outcome written = convert(late + " " + (dir / "out.swf").string());
+    EXPECT_EQ(written.status, 1);
+    EXPECT_EQ(written.err, "vorn-convert: " + late +
+                               ": line 4, column 5: ValueOutOfRange: tag code 2000 does not fit "
+                               "the 10 bits of a tag header (tag 2000, tag index 1)\n");
+    EXPECT_FALSE(fs::exists(dir / "out.swf"));
 }
 
 TEST_F(Convert, CheckReportsEachDocument) {
