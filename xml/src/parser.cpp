@@ -36,26 +36,6 @@ unsigned char byteAt(std::string_view text, std::size_t at) {
     return static_cast<unsigned char>(text[at]);
 }
 
-// Appends a code point as UTF-8, as the reader of whole documents does for any number a
-// reference gives: four bytes from 0x10000 on, whatever the number's size.
-void appendUtf8(std::string& out, std::uint32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(static_cast<std::uint8_t>(0xF0 | (c >> 18)));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // The reference at text[0] == '&' decoded onto out: its length in the text, or 0 when it is
 // none (the '&' then stands for itself). Numbers wrap at 32 bits, as the reader of whole
 // documents has them; a reference to character 0 would end the value there, which this
@@ -117,6 +97,24 @@ void decode(std::string_view text, std::string& out, std::size_t offset) {
 }
 
 } // namespace
+
+void appendUtf8(std::string& out, std::uint32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(static_cast<std::uint8_t>(0xF0 | (c >> 18)));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
 
 // ---- the element handle -------------------------------------------------------------------
 

@@ -1,5 +1,7 @@
 #include "files/code_page.h"
 
+#include "swfxml/parser.h"
+
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -25,24 +27,6 @@ constexpr std::array<char32_t, 32> kWindows1252High = {
 
 // A character in the private use area for a byte whose own value is taken by another byte.
 constexpr char32_t kPrivateBase = 0xF700;
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 // The character of a well-formed UTF-8 sequence at `at` (no overlong forms, no surrogates,
 // nothing above U+10FFFF) and its length; length 0 when the bytes there are not one.
@@ -240,7 +224,7 @@ struct LegacyCodePage::Table {
             const char32_t c = characters[b];
             bytes[c] = static_cast<std::uint16_t>(b + 1);
             std::string encoded;
-            appendUtf8(encoded, c);
+            swfxml::appendUtf8(encoded, c);
             utf8Size[b] = static_cast<std::uint8_t>(encoded.size());
             std::copy(encoded.begin(), encoded.end(), utf8[b].begin());
             if (b < 0x80 && c != static_cast<char32_t>(b))

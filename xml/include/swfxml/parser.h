@@ -18,6 +18,10 @@ namespace swfxml {
 
 class SwfXmlParser;
 
+// Appends a code point as UTF-8, as the reader of whole documents does for any number a
+// reference gives: four bytes from 0x10000 on, whatever the number's size.
+void appendUtf8(std::string& out, std::uint32_t c);
+
 struct SwfXmlAttribute {
     std::string_view name;
     std::string_view value; // references decoded
