@@ -322,7 +322,20 @@ void CNewMainWindow::runCommand(int id) {
         execute<TxtContainerCommand>(context, TxtContainerCommand::Close);
         break;
     case kIdCloseAll:
+    case kIdTabCloseAll:
         execute<TxtContainerCommand>(context, TxtContainerCommand::CloseAll);
+        break;
+    case kIdCloseAllButThis:
+        execute<TxtContainerCommand>(context, TxtContainerCommand::CloseAllButThis);
+        break;
+    case kIdCopyFullPath:
+        onDocument(TxtDocCommand::CopyFullPath);
+        break;
+    case kIdCopyFileName:
+        onDocument(TxtDocCommand::CopyFileName);
+        break;
+    case kIdOpenContainingFolder:
+        onDocument(TxtDocCommand::OpenContainingFolder);
         break;
     case kIdWindows:
         execute<ViewtabsControlCommand>(context);
@@ -374,42 +387,7 @@ void CNewMainWindow::runTabCommand(int index, int id) {
     // Every entry acts on the tab that was clicked, which becomes the active one first, so
     // that Close never closes another document than the one the user pointed at.
     m_owner->setActiveIndex(index);
-    CommandContext& context = *m_context;
-    IDocument* document = m_owner->documentAt(index);
-    const auto onDocument = [&](TxtDocCommand::Kind kind) {
-        if (document && !document->isSkipped())
-            execute<TxtDocCommand>(context, *document, kind);
-    };
-    switch (id) {
-    case kIdClose:
-        execute<TxtContainerCommand>(context, TxtContainerCommand::Close);
-        break;
-    case kIdTabCloseAll:
-        execute<TxtContainerCommand>(context, TxtContainerCommand::CloseAll);
-        break;
-    case kIdCloseAllButThis:
-        execute<TxtContainerCommand>(context, TxtContainerCommand::CloseAllButThis);
-        break;
-    case kIdSave:
-        if (document && document->isModified())
-            onDocument(TxtDocCommand::Save);
-        break;
-    case kIdSaveAs:
-        onDocument(TxtDocCommand::SaveAs);
-        break;
-    case kIdCopyFullPath:
-        onDocument(TxtDocCommand::CopyFullPath);
-        break;
-    case kIdCopyFileName:
-        onDocument(TxtDocCommand::CopyFileName);
-        break;
-    case kIdOpenContainingFolder:
-        onDocument(TxtDocCommand::OpenContainingFolder);
-        break;
-    default:
-        break;
-    }
-    refresh();
+    runCommand(id);
 }
 
 bool CNewMainWindow::openAsDropped(const std::string& given) {
