@@ -2,6 +2,7 @@
 
 #include "libswf/exception.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -358,7 +359,37 @@ SwfActionPtr readSwfAction(SwfIStream& is) {
     return action;
 }
 
+namespace {
+
+// The records from the stream's position up to `end`, and up to and including the first End
+// when untilEnd, counted from their headers alone: a list is given its room once instead of
+// growing by doubling, which for a large script briefly held three times the list's pointers.
+// The bodies of functions, With and Try count as records of the list too, so the count may be
+// a little high, never above the bytes.
+std::size_t countRecords(const SwfIStream& is, std::size_t end, bool untilEnd) {
+    const std::uint8_t* data = is.data();
+    end = std::min(end, is.limit());
+    std::size_t count = 0;
+    for (std::size_t at = is.position(); at < end;) {
+        const std::uint8_t code = data[at];
+        ++count;
+        if (code == 0 && untilEnd)
+            break;
+        if (code < 0x80) {
+            ++at;
+            continue;
+        }
+        if (end - at < 3)
+            break;
+        at += 3 + (data[at + 1] | std::size_t{data[at + 2]} << 8);
+    }
+    return count;
+}
+
+} // namespace
+
 void SwfActions::readUntilEnd(SwfIStream& is) {
+    reserve(size() + countRecords(is, is.limit(), true));
     while (is.remaining() > 0) {
         SwfActionPtr action = readSwfAction(is);
         const bool end = action->code() == 0;
@@ -370,6 +401,7 @@ void SwfActions::readUntilEnd(SwfIStream& is) {
 
 void SwfActions::readBySize(SwfIStream& is, std::uint32_t size) {
     const std::size_t end = is.position() + size;
+    reserve(this->size() + countRecords(is, end, false));
     while (is.position() < end)
         push_back(readSwfAction(is));
 }
