@@ -88,6 +88,7 @@ Outcome swfToXml(const std::string& input, const std::string& output) {
         SwfAtomicFile out(output);
         swfxml::SwfXmlWriter ctx;
         ctx.releaseInput = [&file] { file.release(); };
+        ctx.releaseInputBefore = [&file](std::size_t offset) { file.releaseBefore(offset); };
         if (!swfxml::convertSwfBytesToXml(ctx, file.span(), out))
             return failed(input, ctx.failure.describe());
         out.commit();
@@ -103,8 +104,13 @@ Outcome xmlToSwf(const std::string& input, const std::string& output) {
             const std::string_view text(reinterpret_cast<const char*>(file.span().data()),
                                         file.span().size());
             swfxml::SwfXmlReader ctx;
-            // The text is let go once read, making room for the movie being written.
-            ctx.releaseInput = [&file] { file.release(); };
+            // The text is given back as it is read and whole once read, making room for the
+            // movie being written; a failure reads the file again to say what and where.
+            ctx.releaseInput = [&file] { file.releaseBefore(file.span().size()); };
+            ctx.releaseInputRange = [&file](std::size_t begin, std::size_t end) {
+                file.releaseRange(begin, end);
+            };
+            ctx.restoreInput = [&file] { file.restore(); };
             if (!swfxml::convertXmlToSwfBytes(ctx, text, swf, false))
                 return failed(input, ctx.failure.describe());
         }

@@ -2,7 +2,7 @@
 // movie that converts back to XML; that XML, being the dialect as this program prints it,
 // must compile, and after one more round the text must not change any more. (One round may
 // still normalise: a script read without its End gains one when compiled again.) A caller that
-// lets the text go once read gets the same movie or failure.
+// lets the text go once read, or gives it back while it is read, gets the same movie or failure.
 #include "swfxml/convert.h"
 
 #include <algorithm>
@@ -47,6 +47,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (compiled && !std::equal(first.span().begin(), first.span().end(),
                                     fromCopy.span().begin(), fromCopy.span().end()))
             fail("letting the text go changes the movie", failure);
+    }
+    // Given back while it is read, in the smallest steps, and spoilt at once: the same again,
+    // the text being put back for a failure to say what and where.
+    copy = text;
+    {
+        swfxml::SwfXmlReader reader;
+        reader.releaseInputStep = 1;
+        reader.releaseInputRange = [&copy](std::size_t begin, std::size_t end) {
+            if (begin >= end || end > copy.size())
+                fail("a stretch given back is empty or past the end", std::to_string(end));
+            std::fill(copy.begin() + static_cast<std::ptrdiff_t>(begin),
+                      copy.begin() + static_cast<std::ptrdiff_t>(end), '<');
+        };
+        reader.restoreInput = [&copy, text] { copy = text; };
+        libswf::SwfBuffer given;
+        if (swfxml::convertXmlToSwfBytes(reader, copy, given, false) != compiled)
+            fail("giving the text back changes whether it compiles", failure);
+        if (!compiled && reader.failure.describe() != failure)
+            fail("giving the text back changes the failure",
+                 failure + " / " + reader.failure.describe());
+        if (compiled && !std::equal(first.span().begin(), first.span().end(), given.span().begin(),
+                                    given.span().end()))
+            fail("giving the text back changes the movie", failure);
     }
     if (!compiled)
         return 0; // a clean refusal

@@ -215,6 +215,9 @@ void SwfTags::read(SwfIStream& is, bool nested, const SwfTagVisitor& visit) {
             break;
         ++index;
         const bool letGo = visit && visit(*tag) && !tag->readByLaterTags();
+        // The model holds copies of what it read: the bytes up to here are done with.
+        if (!nested && is.passed)
+            (*is.passed)(is.position());
         const auto* definition =
             tag->isDefinition() ? dynamic_cast<const SwfDefinitionTag*>(tag.get()) : nullptr;
         const std::uint16_t id = definition ? definition->id : 0;
@@ -338,7 +341,7 @@ SwfMovie::SwfMovie(bool compressed, std::uint8_t version, std::int32_t xmax, std
     : compressed(compressed), version(version), frameRate(frameRate), frameSize(0, 0, xmax, ymax) {}
 
 void SwfMovie::read(std::span<const std::uint8_t> file, const std::function<void()>& releaseFile,
-                    const SwfTagVisitor& visit) {
+                    const SwfTagVisitor& visit, const std::function<void(std::size_t)>& passed) {
     tags.clear();
     checkSignature(file);
     if (file.size() < 8)
@@ -382,6 +385,8 @@ void SwfMovie::read(std::span<const std::uint8_t> file, const std::function<void
     frameSize.read(is);
     frameRate = static_cast<float>(is.readU16() * (1.0 / 256));
     frameCount = is.readU16();
+    if (!compressed && passed)
+        is.passed = &passed;
     tags.read(is, false, visit);
 }
 

@@ -2,6 +2,7 @@
 
 #include "libswf/exception.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -63,7 +64,8 @@ FileDescriptor createTemporaryBeside(const std::filesystem::path& path, std::str
 }
 
 // Opens a regular file for reading and learns its size.
-FileDescriptor openForReading(const std::string& path, std::size_t& size) {
+FileDescriptor openForReading(const std::string& path, std::size_t& size,
+                              std::int64_t* modified = nullptr) {
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.fd < 0)
         throw SwfFileException(SwfFileException::OpenForReadFailed, path,
@@ -75,6 +77,9 @@ FileDescriptor openForReading(const std::string& path, std::size_t& size) {
     if (!S_ISREG(info.st_mode))
         throw SwfFileException(SwfFileException::ReadFailed, path, "not a regular file");
     size = static_cast<std::size_t>(info.st_size);
+    if (modified)
+        *modified =
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     return file;
 }
 
@@ -109,9 +114,9 @@ SwfBuffer SwfUtils::ReadFileToBuffer(const std::string& path) {
     return buffer;
 }
 
-SwfFileInMemory::SwfFileInMemory(const std::string& path) {
+SwfFileInMemory::SwfFileInMemory(const std::string& path) : m_path(path) {
     std::size_t size = 0;
-    FileDescriptor file = openForReading(path, size);
+    FileDescriptor file = openForReading(path, size, &m_modified);
     if (size == 0)
         return;
     void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -137,6 +142,49 @@ void SwfFileInMemory::release() {
         ::munmap(m_data, m_size);
     m_data = nullptr;
     m_size = 0;
+    m_released = 0;
+}
+
+namespace {
+
+std::size_t pageSize() {
+    static const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    return page;
+}
+
+} // namespace
+
+void SwfFileInMemory::releaseBefore(std::size_t offset) {
+    const std::size_t end = std::min(offset, m_size) / pageSize() * pageSize();
+    if (!m_data || end <= m_released)
+        return;
+    // Advice only: should the kernel decline, the pages simply stay.
+    ::madvise(m_data + m_released, end - m_released, MADV_DONTNEED);
+    m_released = end;
+}
+
+void SwfFileInMemory::releaseRange(std::size_t begin, std::size_t end) {
+    const std::size_t page = pageSize();
+    // Whole pages only: the bytes on either side of the stretch are still read.
+    const std::size_t first = (std::min(begin, m_size) + page - 1) / page * page;
+    const std::size_t last = std::min(end, m_size) / page * page;
+    if (!m_data || last <= first)
+        return;
+    // Advice only: should the kernel decline, the pages simply stay.
+    ::madvise(m_data + first, last - first, MADV_DONTNEED);
+}
+
+void SwfFileInMemory::restore() {
+    if (!m_data)
+        return;
+    std::size_t size = 0;
+    std::int64_t modified = 0;
+    FileDescriptor file = openForReading(m_path, size, &modified);
+    if (size != m_size || modified != m_modified)
+        throw SwfFileException(SwfFileException::ReadFailed, m_path,
+                               "the file changed while it was converted");
+    readWhole(file, m_data, size, m_path);
+    m_released = 0;
 }
 
 SwfMappedFile::SwfMappedFile(const std::string& path) {

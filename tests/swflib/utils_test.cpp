@@ -2,10 +2,13 @@
 #include "libswf/exception.h"
 #include "libswf/utils.h"
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace libswf;
 namespace fs = std::filesystem;
@@ -166,4 +169,42 @@ TEST_F(Files, FilesInMemoryHoldTheWholeFileAndNameItOnFailure) {
               std::make_pair(SwfFileException::OpenForReadFailed, missing));
     EXPECT_EQ(failure([&] { SwfFileInMemory m(dir.string()); }),
               std::make_pair(SwfFileException::ReadFailed, dir.string()));
+}
+
+// Pages given back read as zeros, whole pages only; the file read again fills them in place,
+// unless it changed meanwhile.
+TEST_F(Files, FilesInMemoryGiveBackWholePagesAndReadThemAgain) {
+    const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    std::string bytes(3 * page + 10, 'x');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>('a' + i % 26);
+    const fs::path p = dir / "pages.xml";
+    std::ofstream(p, std::ios::binary) << bytes;
+    SwfFileInMemory file(p.string());
+    const auto now = [&file] {
+        return std::string(reinterpret_cast<const char*>(file.span().data()), file.span().size());
+    };
+    file.releaseRange(10, 2 * page + 5); // only the second page lies wholly inside
+    std::string expected = bytes;
+    std::fill(expected.begin() + static_cast<std::ptrdiff_t>(page),
+              expected.begin() + static_cast<std::ptrdiff_t>(2 * page), '\0');
+    EXPECT_EQ(now(), expected);
+    file.releaseBefore(page + 1); // the first page
+    std::fill(expected.begin(), expected.begin() + static_cast<std::ptrdiff_t>(page), '\0');
+    EXPECT_EQ(now(), expected);
+    file.restore();
+    EXPECT_EQ(now(), bytes);
+
+    // Changed meanwhile, even to the same size: the memory is not filled with another text.
+    fs::last_write_time(p, fs::last_write_time(p) + std::chrono::seconds(5));
+    file.releaseBefore(bytes.size());
+    EXPECT_EQ(failure([&] { file.restore(); }),
+              std::make_pair(SwfFileException::ReadFailed, p.string()));
+    try {
+        file.restore();
+    } catch (const SwfFileException& e) {
+        EXPECT_NE(std::string(e.what()).find("the file changed while it was converted"),
+                  std::string::npos)
+            << e.what();
+    }
 }

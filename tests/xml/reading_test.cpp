@@ -116,6 +116,24 @@ TEST(XmlReading, ASinkGetsTheTextAStringGetsAndTheMovieIsLetGo) {
     EXPECT_EQ(released, 1);
     EXPECT_TRUE(toSink.movie.tags.empty());
 
+    // The bytes of the tags read are given back as the text is printed: spoilt here, the
+    // text stays the same, and every tag's end is told, in order, the last one's at the End.
+    Bytes spoilt = swf;
+    std::vector<std::size_t> passed;
+    swfxml::SwfXmlWriter giving;
+    giving.releaseInputBefore = [&](std::size_t offset) {
+        std::fill(spoilt.begin() + static_cast<std::ptrdiff_t>(passed.empty() ? 0 : passed.back()),
+                  spoilt.begin() + static_cast<std::ptrdiff_t>(offset), 0xff);
+        passed.push_back(offset);
+    };
+    Collect given;
+    ASSERT_TRUE(swfxml::convertSwfBytesToXml(giving, spoilt, given));
+    EXPECT_EQ(given.text, text);
+    ASSERT_EQ(passed.size(), 3000u);
+    EXPECT_EQ(passed[0], 21u + 6 + 100);
+    EXPECT_EQ(passed[1] - passed[0], 106u);
+    EXPECT_EQ(passed.back(), swf.size() - 2);
+
     swfxml::SwfXmlReader reader;
     SwfBuffer back;
     ASSERT_TRUE(swfxml::convertXmlToSwfBytes(reader, text, back, false));
@@ -207,4 +225,83 @@ TEST(XmlReading, TextLetGoOnceReadGivesTheSameMovieAndFailures) {
             EXPECT_EQ("failed: " + row.failure, kept) << row.name;
         }
     }
+}
+
+// Given back while it is read, the text yields the same movie, and every failure the same
+// reason and place, the text being read again first; nothing reads a stretch once given back
+// (here it is overwritten), except the start tags of the elements still open, which a sprite
+// with a long body and LongHeader, read after its children, and actions deep inside a
+// function show.
+TEST(XmlReading, TextGivenBackWhileReadGivesTheSameMovieAndFailures) {
+    std::string frames;
+    for (int i = 0; i < 20000; ++i)
+        frames += "  <ShowFrame/>\n";
+    std::string pushes;
+    for (int i = 0; i < 12000; ++i)
+        pushes += "<Push><String Value=\"v" + std::to_string(i) + "\"/></Push><Pop/>\n";
+    const std::string script =
+        "<DoAction><Actions><DefineFunction2 Name=\"f\" RegisterCount=\"2\"><Body>" + pushes +
+        "</Body></DefineFunction2></Actions></DoAction>\n";
+    const std::string sprite =
+        "<DefineSprite SpriteId=\"1\" FrameCount=\"1\" LongHeader=\"true\">\n" + frames;
+    const std::string head = kRoot + "\n" + frames + script + sprite + "</DefineSprite>\n";
+    struct Row {
+        const char* name;
+        std::string text;
+        std::string failure; // where the text says, found by a reading that keeps it
+    };
+    const Row rows[] = {
+        {"Compiles", head + "</Movie>", ""},
+        {"TagCodeFoundWhileWriting", head + "\n  <Unknown TagType=\"2000\"/></Movie>",
+         "line 52006, column 4: ValueOutOfRange: tag code 2000 does not fit the 10 bits of a "
+         "tag header (tag 2000, tag index 20002)"},
+        {"ValueInASprite",
+         head + sprite + "<SoundStreamHead><PlaybackInfo SoundRate=\"9\"/></SoundStreamHead>" +
+             "</DefineSprite></Movie>",
+         "line 72006, column 2: SoundStreamHead: ValueOutOfRange: SoundRate 9 does not fit its "
+         "2 bits"},
+        {"MarkupInAFunction",
+         kRoot + frames + "<DoAction><Actions><DefineFunction2><Body>" + pushes + "<Pop>" + pushes +
+             "</Body></DefineFunction2></Actions></DoAction></Movie>",
+         "line 44001, column 3: Start-end tags mismatch"},
+    };
+    for (const std::size_t step : {std::size_t{1} << 18, std::size_t{1}})
+        for (const Row& row : rows) {
+            const std::string kept = compile(row.text);
+            ASSERT_EQ(kept, row.failure.empty() ? kept : "failed: " + row.failure) << row.name;
+            std::string copy = row.text;
+            swfxml::SwfXmlReader reader;
+            reader.releaseInputStep = step;
+            std::size_t given = 0, restored = 0, through = 0;
+            reader.releaseInputRange = [&](std::size_t begin, std::size_t end) {
+                ASSERT_LE(through, begin) << row.name;
+                ASSERT_LT(begin, end) << row.name;
+                std::fill(copy.begin() + static_cast<std::ptrdiff_t>(begin),
+                          copy.begin() + static_cast<std::ptrdiff_t>(end), '\0');
+                given += end - begin;
+                through = end;
+            };
+            reader.restoreInput = [&] {
+                ++restored;
+                copy = row.text;
+            };
+            SwfBuffer swf;
+            const bool ok = swfxml::convertXmlToSwfBytes(reader, copy, swf, false);
+            EXPECT_GT(given, row.failure.empty() ? row.text.size() / 2 : 0) << row.name;
+            EXPECT_EQ(restored, row.failure.empty() ? 0u : 1u) << row.name;
+            EXPECT_EQ(ok ? toHex(toBytes(swf)) : "failed: " + reader.failure.describe(), kept)
+                << row.name;
+        }
+
+    // A text that cannot be put back ends the conversion with the reason.
+    std::string copy = rows[1].text;
+    swfxml::SwfXmlReader reader;
+    reader.releaseInputRange = [&](std::size_t begin, std::size_t end) {
+        std::fill(copy.begin() + static_cast<std::ptrdiff_t>(begin),
+                  copy.begin() + static_cast<std::ptrdiff_t>(end), '\0');
+    };
+    reader.restoreInput = [] { throw std::runtime_error("the file changed while it was read"); };
+    SwfBuffer swf;
+    EXPECT_FALSE(swfxml::convertXmlToSwfBytes(reader, copy, swf, false));
+    EXPECT_EQ(reader.failure.describe(), "the file changed while it was read");
 }

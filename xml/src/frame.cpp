@@ -377,7 +377,7 @@ void printMovie(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, SwfXmlPrin
             if (ctx.releaseInput)
                 ctx.releaseInput();
         };
-        movie.read(swf, inflated, printTag);
+        movie.read(swf, inflated, printTag, ctx.releaseInputBefore);
     }
     // Another movie's bytes are let go once read.
     if (ctx.releaseInput && !movie.compressed)
@@ -611,7 +611,7 @@ constexpr std::size_t kStretch = std::size_t{1} << 18;
 
 // Reads the document into ctx.movie. False where only the whole-document reader can read it;
 // throws for any failure, SwfXmlSyntaxError for text this reader does not take.
-bool readDocument(SwfXmlReader& ctx, std::string_view text, bool parseAsUtf8) {
+bool readDocument(SwfXmlReader& ctx, std::string_view text, bool parseAsUtf8, bool givingBack) {
     // Counted afresh for each reading: a reading that gave up may have taken some numbers.
     const SwfDefinitionNumbering numbering;
     Layout layout;
@@ -642,6 +642,8 @@ bool readDocument(SwfXmlReader& ctx, std::string_view text, bool parseAsUtf8) {
         failRead("the root element has no tags");
     startMovie(ctx, root);
     SwfXmlParser body(text, layout.bodyStart, layout.bodyEnd, layout.name);
+    if (givingBack)
+        body.givesBack(&ctx.releaseInputRange, ctx.releaseInputStep);
     ctx.pieces = (layout.bodyEnd - layout.bodyStart) / kStretch + 1;
     readTags(ctx, body.root(), ctx.movie->tags, false);
     ctx.reading = false;
@@ -803,16 +805,19 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
     bool done = false;
     bool syntax = false;
     bool released = false;
+    // Whether the text is given back while it is read: a failure then puts it back first.
+    const bool givingBack = ctx.releaseInputRange && ctx.restoreInput;
     const Failure first = caught([&] {
         try {
             bool read = false;
             {
                 const TimedScope timed(ctx.times ? &ctx.times->parse : nullptr);
-                read = readDocument(ctx, text, parseAsUtf8);
+                read = readDocument(ctx, text, parseAsUtf8, givingBack);
             }
             if (read) {
                 if (ctx.releaseInput) {
-                    placeTags(ctx, text);
+                    if (!givingBack)
+                        placeTags(ctx, text);
                     released = true;
                     ctx.releaseInput();
                 }
@@ -826,6 +831,17 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
     if (done) {
         resetReader(ctx);
         return true;
+    }
+    if (givingBack) {
+        // Every way on from here reads the text again, as it was.
+        const Failure restored = caught([&] { ctx.restoreInput(); });
+        if (restored.any) {
+            resetReader(ctx);
+            ctx.failure.reason = restored.reason;
+            return false;
+        }
+        if (released)
+            placeTags(ctx, text);
     }
     if (released) {
         // The text is gone; what the straight reading takes, pugixml's reader takes too, so
@@ -872,7 +888,7 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
         return found != places.end() && found->first == offset ? found->second : 0;
     };
     const Failure second = caught([&] {
-        if (!readDocument(ctx, plain, true))
+        if (!readDocument(ctx, plain, true, false))
             throw std::logic_error("the plain form of a document does not read");
         writeMovie(ctx, swf);
     });

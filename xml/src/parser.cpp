@@ -1,5 +1,6 @@
 #include "swfxml/parser.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -169,6 +170,8 @@ SwfXmlIn SwfXmlParser::next(std::uint32_t level, TextSink sink, void* context) {
         m_open = level;
         return {};
     }
+    if (m_release && m_at - m_given >= m_giveBackStep)
+        giveBack(level);
     const char* const base = m_text.data();
     for (;;) {
         const void* found = std::memchr(base + m_at, '<', m_end - m_at);
@@ -213,6 +216,26 @@ SwfXmlIn SwfXmlParser::next(std::uint32_t level, TextSink sink, void* context) {
             return SwfXmlIn(this, level + 1, child.serial);
         skipElement(level + 1);
     }
+}
+
+// Called as the element at `level` reads on: its ancestors and itself are open, the element
+// read before (at level + 1) is let go, as every handle below it already was.
+void SwfXmlParser::giveBack(std::uint32_t level) {
+    std::size_t from = m_given;
+    const std::size_t open = std::min<std::size_t>(m_open, std::size_t{level} + 1);
+    // Open elements start in document order, each inside the one before.
+    for (std::size_t i = 1; i < open; ++i) {
+        const Level& kept = *m_levels[i];
+        if (kept.tagEnd <= from)
+            continue;
+        const std::size_t start = kept.nameStart - 1; // its "<"
+        if (start > from)
+            (*m_release)(from, start);
+        from = kept.tagEnd;
+    }
+    if (m_at > from)
+        (*m_release)(from, m_at);
+    m_given = m_at;
 }
 
 void SwfXmlParser::skipElement(std::uint32_t level) {
@@ -277,6 +300,7 @@ bool SwfXmlParser::readStartTag(std::size_t at, Level& into, bool keep) {
         const char c = *p;
         if (c == '>') {
             m_at = static_cast<std::size_t>(p + 1 - base);
+            into.tagEnd = m_at;
             break;
         }
         if (c == '/') {
@@ -284,6 +308,7 @@ bool SwfXmlParser::readStartTag(std::size_t at, Level& into, bool keep) {
                 failAt("a start tag ends badly");
             into.empty = true;
             m_at = static_cast<std::size_t>(p + 2 - base);
+            into.tagEnd = m_at;
             break;
         }
         // An attribute, which a blank must precede, after the name as after another value.

@@ -235,9 +235,11 @@ public:
     // compressed file, releaseFile is called once the body is inflated and the file's bytes
     // are no longer needed, so that the caller can free them before the tags are decoded.
     // A visitor sees each top-level tag as it is read, the header being read by then, and
-    // may let it go (see SwfTagVisitor), so that a movie need never be held whole.
+    // may let it go (see SwfTagVisitor), so that a movie need never be held whole. For an
+    // uncompressed file, passed is told after each top-level tag the offset below which the
+    // file's bytes are no longer read, so that the caller can give them back as it goes.
     void read(std::span<const std::uint8_t> file, const std::function<void()>& releaseFile = {},
-              const SwfTagVisitor& visit = {});
+              const SwfTagVisitor& visit = {}, const std::function<void(std::size_t)>& passed = {});
     // The complete file, compressed when the movie says so. Throws SwfException.
     SwfBuffer write();
     // The complete file with the body left uncompressed but the signature of the movie's

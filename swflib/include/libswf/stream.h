@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -58,6 +59,8 @@ public:
     const std::array<bool, 1024>* keepRaw = nullptr;
     const std::array<bool, 256>* keepRawActions = nullptr;
     SwfTags* tags = nullptr; // top-level list: definitions read so far, by character id
+    // Told, after each top-level tag, the offset below which the data is not read again.
+    const std::function<void(std::size_t)>* passed = nullptr;
 
     std::size_t position() const { return m_pos; }
     void setPosition(std::size_t position);

@@ -46,10 +46,22 @@ public:
     std::span<const std::uint8_t> span() const { return {m_data, m_size}; }
     // Gives the memory back early; the span is empty afterwards.
     void release();
+    // Gives back the whole pages below offset, which read as zeros from then on; the span
+    // stays as it is. For a reader that never goes back.
+    void releaseBefore(std::size_t offset);
+    // The same for the whole pages inside [begin, end).
+    void releaseRange(std::size_t begin, std::size_t end);
+    // Reads the file again into the same memory, for a reader that needs what it gave back.
+    // Throws SwfFileException ReadFailed when the file's size or time of change differ from
+    // when it was first read.
+    void restore();
 
 private:
     std::uint8_t* m_data = nullptr;
     std::size_t m_size = 0;
+    std::size_t m_released = 0; // releaseBefore gave back the pages below this
+    std::string m_path;
+    std::int64_t m_modified = 0; // the file's time of change, in nanoseconds
 };
 
 // A file that replaces its target only when complete: the bytes go to a temporary file beside

@@ -61,6 +61,9 @@ public:
     // Called once the movie's bytes are no longer needed (inflated, or read into the model),
     // so that a caller can free them before the text is printed.
     std::function<void()> releaseInput;
+    // Told, as an uncompressed movie is read, the offset below which its bytes are no longer
+    // read, so that a caller can give them back as the text is printed.
+    std::function<void(std::size_t)> releaseInputBefore;
 };
 
 // Case-insensitive ordering for tables of names.
@@ -92,6 +95,16 @@ public:
     // caller can free the text while the movie is written; the text is not read after it. A
     // failure found while writing still names its element's line and column.
     std::function<void()> releaseInput;
+    // Set both, and the text is given back while it is read as well: releaseInputRange is
+    // told the stretches [begin, end) of the text that are read no more, and restoreInput,
+    // called when a failure needs the whole text again to say what and where, puts the same
+    // text back in the same place (or throws, saying why it cannot). The messages and places
+    // of failures are the same either way.
+    std::function<void(std::size_t, std::size_t)> releaseInputRange;
+    std::function<void()> restoreInput;
+    // How far the reading moves on between two calls of releaseInputRange: one madvise call
+    // per quarter megabyte costs nothing against reading it.
+    std::size_t releaseInputStep = std::size_t{1} << 18;
 };
 
 inline constexpr std::uint16_t kUnknownElementCode = 300;

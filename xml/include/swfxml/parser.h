@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <stdexcept>
@@ -86,6 +87,15 @@ public:
 
     // The stretch's content as the children of an element without attributes.
     SwfXmlIn root();
+    // From now on, release is told, every so often as the reading moves on, the stretches
+    // of text behind it that nothing reads again: all that was passed but the start tags of
+    // the elements still open, whose names and attributes stay at hand; told again once the
+    // reading has moved on by `step` bytes. Must outlive the reading.
+    void givesBack(const std::function<void(std::size_t, std::size_t)>* release, std::size_t step) {
+        m_release = release;
+        m_giveBackStep = step;
+        m_given = m_at;
+    }
 
 private:
     friend class SwfXmlIn;
@@ -93,6 +103,7 @@ private:
     struct Level {
         std::size_t nameStart = 0; // the element's offset
         std::size_t nameSize = 0;
+        std::size_t tagEnd = 0; // just past the start tag
         std::uint32_t serial = 0;
         bool empty = false; // <Name />
         std::vector<SwfXmlAttribute> attributes;
@@ -112,6 +123,7 @@ private:
     void closeAbove(std::uint32_t level);
     SwfXmlIn next(std::uint32_t level, TextSink sink, void* context);
     void skipElement(std::uint32_t level);
+    void giveBack(std::uint32_t level);
     bool readStartTag(std::size_t at, Level& into, bool keep);
     void readEndTag(std::string_view name);
     void skipMarkup();
@@ -129,6 +141,9 @@ private:
     std::uint32_t m_serial = 0;
     std::vector<std::string_view> m_skipped; // names of the elements being skipped
     std::string m_scratch;
+    const std::function<void(std::size_t, std::size_t)>* m_release = nullptr;
+    std::size_t m_giveBackStep = 0;
+    std::size_t m_given = 0; // the text below this was given back, but for open start tags
 };
 
 // The accessors every reader calls for every attribute, inline.
