@@ -386,18 +386,42 @@ std::size_t countRecords(const SwfIStream& is, std::size_t end, bool untilEnd) {
     return count;
 }
 
-} // namespace
-
-void SwfActions::readUntilEnd(SwfIStream& is) {
-    reserve(size() + countRecords(is, is.limit(), true));
+// Reads actions up to and including the first End, each to `take`.
+template <class Take>
+void readEachUntilEnd(SwfIStream& is, Take&& take) {
     while (is.remaining() > 0) {
         SwfActionPtr action = readSwfAction(is);
         const bool end = action->code() == 0;
-        push_back(std::move(action));
+        take(std::move(action));
         if (end)
             return;
     }
 }
+
+} // namespace
+
+void SwfActions::readUntilEnd(SwfIStream& is) {
+    reserve(size() + countRecords(is, is.limit(), true));
+    readEachUntilEnd(is, [this](SwfActionPtr action) { push_back(std::move(action)); });
+}
+
+namespace {
+
+// The script of a DoAction or DoInitAction: into its list, or, for a reader that takes the
+// actions of top-level scripts as they are read, to that reader with the tag.
+void readScript(SwfIStream& is, SwfTag& tag, SwfActions& actions) {
+    if (!is.scriptActions) {
+        actions.readUntilEnd(is);
+        return;
+    }
+    // What the tag reader sets once the body is read, known to the reader of the actions.
+    tag.setLength(is.tagLength);
+    tag.setLongHeader(is.longHeader || is.tagLength > 62);
+    const auto& take = *is.scriptActions;
+    readEachUntilEnd(is, [&](SwfActionPtr action) { take(tag, std::move(action)); });
+}
+
+} // namespace
 
 void SwfActions::readBySize(SwfIStream& is, std::uint32_t size) {
     const std::size_t end = is.position() + size;
@@ -821,7 +845,7 @@ void SwfActionUnknown::writePayload(SwfOStream& os) const {
 // ---- tags -------------------------------------------------------------------------------
 
 SwfTagDoAction::SwfTagDoAction(SwfIStream& is) : SwfTag(12) {
-    actions.readUntilEnd(is);
+    readScript(is, *this, actions);
 }
 
 std::uint32_t SwfTagDoAction::bodySize(SwfSizeContext& ctx) {
@@ -839,7 +863,7 @@ void SwfTagDoAction::writeBody(SwfOStream& os) const {
 
 SwfTagDoInitAction::SwfTagDoInitAction(SwfIStream& is) : SwfTag(59) {
     spriteId = is.readU16();
-    actions.readUntilEnd(is);
+    readScript(is, *this, actions);
 }
 
 std::uint32_t SwfTagDoInitAction::bodySize(SwfSizeContext& ctx) {

@@ -168,6 +168,14 @@ const SwfTag* SwfDefinitionScope::find(const SwfStream& stream, std::uint16_t id
 
 void SwfTags::read(SwfIStream& is, bool nested, const SwfTagVisitor& visit) {
     const SwfDefinitionScope scope(is, dictionary);
+    // Scripts in sprites are read into their tags: their elements come inside the sprite's.
+    struct Scripts {
+        SwfIStream& is;
+        const std::function<void(const SwfTag&, std::unique_ptr<SwfAction>)>* saved;
+        ~Scripts() { is.scriptActions = saved; }
+    } scripts{is, is.scriptActions};
+    if (nested)
+        is.scriptActions = nullptr;
     const std::size_t end = is.limit();
     const char* container = nested ? "its sprite" : "the movie";
     // Tags read so far, whether held or let go: the index failures name.
@@ -341,7 +349,15 @@ SwfMovie::SwfMovie(bool compressed, std::uint8_t version, std::int32_t xmax, std
     : compressed(compressed), version(version), frameRate(frameRate), frameSize(0, 0, xmax, ymax) {}
 
 void SwfMovie::read(std::span<const std::uint8_t> file, const std::function<void()>& releaseFile,
-                    const SwfTagVisitor& visit, const std::function<void(std::size_t)>& passed) {
+                    const SwfTagVisitor& visit) {
+    SwfMovieReading reading;
+    reading.releaseFile = releaseFile;
+    reading.visit = visit;
+    read(file, reading);
+}
+
+void SwfMovie::read(std::span<const std::uint8_t> file, const SwfMovieReading& reading) {
+    const std::function<void()>& releaseFile = reading.releaseFile;
     tags.clear();
     checkSignature(file);
     if (file.size() < 8)
@@ -385,9 +401,11 @@ void SwfMovie::read(std::span<const std::uint8_t> file, const std::function<void
     frameSize.read(is);
     frameRate = static_cast<float>(is.readU16() * (1.0 / 256));
     frameCount = is.readU16();
-    if (!compressed && passed)
-        is.passed = &passed;
-    tags.read(is, false, visit);
+    if (!compressed && reading.passed)
+        is.passed = &reading.passed;
+    if (reading.scriptActions)
+        is.scriptActions = &reading.scriptActions;
+    tags.read(is, false, reading.visit);
 }
 
 SwfMovie::Sized SwfMovie::sizePass() {

@@ -305,3 +305,70 @@ TEST(XmlReading, TextGivenBackWhileReadGivesTheSameMovieAndFailures) {
     EXPECT_FALSE(swfxml::convertXmlToSwfBytes(reader, copy, swf, false));
     EXPECT_EQ(reader.failure.describe(), "the file changed while it was read");
 }
+
+// Scripts print the same whether a movie is printed straight through, each top-level script
+// as it is read, or a tag at a time from the model: the element's fields and header, empty
+// scripts, scripts in sprites, and a script cut off, which fails naming its tag and offsets.
+TEST(XmlReading, ScriptsPrintTheSameStraightThrough) {
+    const Bytes push = hex("96 09 00 00 68 69 00 07 03 00 00 00"); // Push "hi", 3
+    const Bytes tags = concat({
+        tag(12, concat({push, hex("17 00")})), // Push, Pop, End
+        tag(12, hex("06 00"), true),           // Play, End; long header
+        tag(12, {}),                           // no actions at all
+        tag(59, hex("01 00 07 00")),           // DoInitAction: Stop, End
+        tag(39, concat({hex("01 00 01 00"), tag(12, hex("06 00")), tag(1, {}), u16(0)})),
+        tag(1, {}),
+    });
+    const Bytes swf = movie(8, 1, concat({tags, u16(0)}));
+    swfxml::SwfXmlWriter writer;
+    std::string text;
+    ASSERT_TRUE(swfxml::convertSwfBytesToXml(writer, swf, text)) << writer.failure.describe();
+    EXPECT_EQ(text, "<?xml version=\"1.0\" encoding=\"UTF-8\" ?>\n"
+                    "<Movie SwfVersion=\"8\" Width=\"550\" Height=\"400\" FrameRate=\"12\" "
+                    "IsCompressed=\"false\">\n"
+                    "    <DoAction>\n"
+                    "        <Actions>\n"
+                    "            <Push>\n"
+                    "                <String Name=\"hi\" />\n"
+                    "                <Integer Value=\"3\" />\n"
+                    "            </Push>\n"
+                    "            <Pop />\n"
+                    "            <End />\n"
+                    "        </Actions>\n"
+                    "    </DoAction>\n"
+                    "    <DoAction LongHeader=\"true\">\n"
+                    "        <Actions>\n"
+                    "            <Play />\n"
+                    "            <End />\n"
+                    "        </Actions>\n"
+                    "    </DoAction>\n"
+                    "    <DoAction />\n"
+                    "    <DoInitAction SpriteId=\"1\">\n"
+                    "        <Actions>\n"
+                    "            <Stop />\n"
+                    "            <End />\n"
+                    "        </Actions>\n"
+                    "    </DoInitAction>\n"
+                    "    <DefineSprite Id=\"1\" FrameCount=\"1\">\n"
+                    "        <DoAction>\n"
+                    "            <Actions>\n"
+                    "                <Play />\n"
+                    "                <End />\n"
+                    "            </Actions>\n"
+                    "        </DoAction>\n"
+                    "        <ShowFrame />\n"
+                    "    </DefineSprite>\n"
+                    "    <ShowFrame />\n"
+                    "    <End />\n"
+                    "</Movie>\n");
+
+    const Bytes cut =
+        movie(8, 1, concat({tag(1, {}), tag(12, concat({push, hex("07 96")})), u16(0)}));
+    swfxml::SwfXmlWriter failing;
+    text.clear();
+    EXPECT_FALSE(swfxml::convertSwfBytesToXml(failing, cut, text));
+    EXPECT_EQ(failing.failure.describe(),
+              "UnexpectedEnd: a 16-bit value needs 2 bytes but none remain in the tag body (tag 12 "
+              "DoAction at offset 23, tag index 1; failed at offset 39)");
+    EXPECT_EQ(text, "");
+}

@@ -1,6 +1,7 @@
 // The document around the tags: the two conversions, the root element, tag dispatch by the
 // registry tables, the "Unknown" form of raw tags, and the frame's own tags (ShowFrame, End,
 // DefineSprite).
+#include "actions_xml.h"
 #include "family.h"
 #include "tree.h"
 
@@ -341,21 +342,44 @@ void printMovie(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, SwfXmlPrin
     using Clock = std::chrono::steady_clock;
     Clock::time_point decoded = ctx.times ? Clock::now() : Clock::time_point{};
 
+    const auto beginTags = [&] {
+        if (root)
+            return;
+        printRoot();
+        // The movie's bytes: a compressed movie's inflated body has the length its header
+        // declares (the reader has checked it), another's is the file.
+        total = static_cast<double>(movie.compressed ? declared : fileSize);
+        start = printer.printed();
+        printer.expect(start + static_cast<std::size_t>(total * 2) + 4096);
+    };
+
+    // The actions of a top-level script are printed as they are read, so that a large script
+    // is never held whole: its element is opened at its first action, as writeTag opens it,
+    // and the tag, whose list stays empty, is not printed again.
+    const SwfTag* script = nullptr;
+    SwfXmlOut scriptElement, scriptList;
+    SwfMovieReading reading;
+    reading.scriptActions = [&](const SwfTag& tag, std::unique_ptr<SwfAction> action) {
+        if (&tag != script) {
+            beginTags();
+            scriptElement = root.child(elementName(ctx, tag));
+            writeTagElement(ctx, tag, scriptElement);
+            scriptList = scriptElement.child("Actions");
+            script = &tag;
+        }
+        writeAction(scriptList, *action, 2);
+    };
+
     // Each tag is printed as soon as it is read and then let go, so that the model never
     // holds more than the tag being printed (and the fonts later tags read).
     const auto printTag = [&](const SwfTag& tag) {
-        if (!root) {
-            printRoot();
-            // The movie's bytes: a compressed movie's inflated body has the length its header
-            // declares (the reader has checked it), another's is the file.
-            total = static_cast<double>(movie.compressed ? declared : fileSize);
-            start = printer.printed();
-            printer.expect(start + static_cast<std::size_t>(total * 2) + 4096);
-        }
+        beginTags();
         // The time since the last tag was printed went to reading this one.
         if (double* slot = tagSlot(ctx.times, tag.code()))
             *slot += std::chrono::duration<double>(Clock::now() - decoded).count();
-        {
+        if (&tag == script) {
+            script = nullptr; // printed as it was read
+        } else {
             const TimedScope timed(tagSlot(ctx.times, tag.code()));
             writeTag(ctx, tag, root);
         }
@@ -371,13 +395,15 @@ void printMovie(SwfXmlWriter& ctx, std::span<const std::uint8_t> swf, SwfXmlPrin
     {
         const TimedScope timed(ctx.times ? &ctx.times->readMovie : nullptr);
         // A compressed movie's bytes are let go once inflated; inflating is not a tag's time.
-        const auto inflated = [&] {
+        reading.releaseFile = [&] {
             if (ctx.times)
                 decoded = Clock::now();
             if (ctx.releaseInput)
                 ctx.releaseInput();
         };
-        movie.read(swf, inflated, printTag, ctx.releaseInputBefore);
+        reading.visit = printTag;
+        reading.passed = ctx.releaseInputBefore;
+        movie.read(swf, reading);
     }
     // Another movie's bytes are let go once read.
     if (ctx.releaseInput && !movie.compressed)

@@ -116,6 +116,25 @@ protected:
 // go, which it does unless later tags read it (readByLaterTags).
 using SwfTagVisitor = std::function<bool(const SwfTag& tag)>;
 
+// What a reader of a movie can be told as the movie is read, so that neither the file nor
+// the model need be held whole.
+struct SwfMovieReading {
+    // For a compressed file: called once the body is inflated and the file's bytes are no
+    // longer needed, so that the caller can free them before the tags are decoded.
+    std::function<void()> releaseFile;
+    // Sees each top-level tag as it is read, the header being read by then, and may let it
+    // go (see SwfTagVisitor).
+    SwfTagVisitor visit;
+    // For an uncompressed file: told after each top-level tag the offset below which the
+    // file's bytes are no longer read, so that the caller can give them back as it goes.
+    std::function<void(std::size_t)> passed;
+    // Takes the actions of each top-level DoAction and DoInitAction one at a time as they
+    // are read, with the tag they belong to (its fields before the actions, its length and
+    // header known by then), instead of the tag's list, which stays empty: a large script is
+    // never held whole. Scripts in sprites are read into their tags as always.
+    std::function<void(const SwfTag&, std::unique_ptr<SwfAction>)> scriptActions;
+};
+
 // The owning tag list of a movie or sprite, with the dictionary of definitions by id.
 class SwfTags : public SwfStruct {
 public:
@@ -235,11 +254,11 @@ public:
     // compressed file, releaseFile is called once the body is inflated and the file's bytes
     // are no longer needed, so that the caller can free them before the tags are decoded.
     // A visitor sees each top-level tag as it is read, the header being read by then, and
-    // may let it go (see SwfTagVisitor), so that a movie need never be held whole. For an
-    // uncompressed file, passed is told after each top-level tag the offset below which the
-    // file's bytes are no longer read, so that the caller can give them back as it goes.
+    // may let it go (see SwfTagVisitor), so that a movie need never be held whole.
     void read(std::span<const std::uint8_t> file, const std::function<void()>& releaseFile = {},
-              const SwfTagVisitor& visit = {}, const std::function<void(std::size_t)>& passed = {});
+              const SwfTagVisitor& visit = {});
+    // The same, telling the reader all that SwfMovieReading offers.
+    void read(std::span<const std::uint8_t> file, const SwfMovieReading& reading);
     // The complete file, compressed when the movie says so. Throws SwfException.
     SwfBuffer write();
     // The complete file with the body left uncompressed but the signature of the movie's

@@ -8,12 +8,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
 namespace libswf {
 
 class SwfTags;
+class SwfTag;
+class SwfAction;
 class SwfString;
 class SwfDefinitionScope;
 
@@ -61,6 +64,8 @@ public:
     SwfTags* tags = nullptr; // top-level list: definitions read so far, by character id
     // Told, after each top-level tag, the offset below which the data is not read again.
     const std::function<void(std::size_t)>* passed = nullptr;
+    // Takes the actions of a top-level script tag as they are read (SwfMovieReading).
+    const std::function<void(const SwfTag&, std::unique_ptr<SwfAction>)>* scriptActions = nullptr;
 
     std::size_t position() const { return m_pos; }
     void setPosition(std::size_t position);
