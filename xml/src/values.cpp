@@ -538,8 +538,10 @@ std::vector<std::uint8_t> base64DecodeElement(const SwfXmlIn& element) {
     });
     // The blanks of the layout make the reservation a sixth too large. The unused end of a
     // large block is never written, so it takes no memory; that of a small one shares its
-    // pages with other data, for as long as the tag lives, and is given back by a copy.
-    if (out.size() < (std::size_t{1} << 20) && out.capacity() - out.size() > out.size() / 16)
+    // pages with other data, for as long as the tag lives, and is given back by a copy. A
+    // copy of a large block would hold it twice at once (a megabyte of bitmap, beside its
+    // text, needed more than twice the text).
+    if (out.size() < (std::size_t{1} << 16) && out.capacity() - out.size() > out.size() / 16)
         out.shrink_to_fit();
     return out;
 }
