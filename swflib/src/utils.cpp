@@ -119,7 +119,10 @@ SwfFileInMemory::SwfFileInMemory(const std::string& path) : m_path(path) {
     FileDescriptor file = openForReading(path, size, &m_modified);
     if (size == 0)
         return;
-    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    // Populated at once: the read fills every page, and faulting them in one by one as it
+    // goes costs a tenth of reading the text.
+    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (p == MAP_FAILED)
         throw SwfFileException(SwfFileException::ReadFailed, path,
                                "no memory for the file: " + errnoText(errno));
