@@ -197,6 +197,35 @@ TEST_F(Convert, XmlFailuresNameTheLine) {
                                ": line 4, column 5: ValueOutOfRange: tag code 2000 does not fit "
                                "the 10 bits of a tag header (tag 2000, tag index 1)\n");
     EXPECT_FALSE(fs::exists(dir / "out.swf"));
+
+    // A document of megabytes is given back as it is read and read again from the file for
+    // a failure: the same lines, whether found while reading, in the markup or while writing.
+    std::string frames;
+    for (int i = 0; i < 200000; ++i)
+        frames += "    <ShowFrame/>\n";
+    const std::string head = "<Movie SwfVersion=\"8\" Width=\"10\" Height=\"10\">\n" + frames;
+    const struct {
+        const char* name;
+        std::string tail;
+        std::string failure;
+    } large[] = {
+        {"reading.xml",
+         "<SoundStreamHead><PlaybackInfo SoundRate=\"9\"/></SoundStreamHead></Movie>",
+         "line 200002, column 2: SoundStreamHead: ValueOutOfRange: SoundRate 9 does not fit its "
+         "2 bits"},
+        {"markup.xml", "<ShowFrame>\n</Movie>", "line 200003, column 3: Start-end tags mismatch"},
+        {"writing.xml", "\n  <Unknown TagType=\"2000\"/></Movie>",
+         "line 200003, column 4: ValueOutOfRange: tag code 2000 does not fit the 10 bits of a "
+         "tag header (tag 2000, tag index 200000)"},
+    };
+    for (const auto& row : large) {
+        const std::string document = head + row.tail;
+        const std::string path = put(row.name, Bytes(document.begin(), document.end()));
+        const Outcome run = convert(path + " " + (dir / "out.swf").string());
+        EXPECT_EQ(run.status, 1) << row.name;
+        EXPECT_EQ(run.err, "vorn-convert: " + path + ": " + row.failure + "\n") << row.name;
+    }
+    EXPECT_FALSE(fs::exists(dir / "out.swf"));
 }
 
 TEST_F(Convert, CheckReportsEachDocument) {
