@@ -125,8 +125,7 @@ std::pair<double, double> swfToXml(const Movie& m, const std::string& output,
     SwfAtomicFile out(output);
     swfxml::SwfXmlWriter ctx;
     ctx.times = times;
-    ctx.releaseInput = [&file] { file.release(); };
-    ctx.releaseInputBefore = [&file](std::size_t offset) { file.releaseBefore(offset); };
+    swfxml::givesBackAsRead(ctx, file);
     if (!swfxml::convertSwfBytesToXml(ctx, file.span(), out))
         throw std::runtime_error(ctx.failure.describe());
     const double convert = secondsSince(start);
@@ -144,13 +143,7 @@ std::pair<double, double> xmlToSwf(const std::string& input, const std::string& 
         const std::string_view text(reinterpret_cast<const char*>(file.span().data()),
                                     file.span().size());
         swfxml::SwfXmlReader ctx;
-        // The text is given back as it is read and whole once read, making room for the
-        // movie being written; a failure reads the file again to say what and where.
-        ctx.releaseInput = [&file] { file.releaseBefore(file.span().size()); };
-        ctx.releaseInputRange = [&file](std::size_t begin, std::size_t end) {
-            file.releaseRange(begin, end);
-        };
-        ctx.restoreInput = [&file] { file.restore(); };
+        swfxml::givesBackAsRead(ctx, file);
         ctx.times = times;
         if (!swfxml::convertXmlToSwfBytes(ctx, text, swf, false))
             throw std::runtime_error(ctx.failure.describe());

@@ -87,8 +87,7 @@ Outcome swfToXml(const std::string& input, const std::string& output) {
         SwfFileInMemory file(input);
         SwfAtomicFile out(output);
         swfxml::SwfXmlWriter ctx;
-        ctx.releaseInput = [&file] { file.release(); };
-        ctx.releaseInputBefore = [&file](std::size_t offset) { file.releaseBefore(offset); };
+        swfxml::givesBackAsRead(ctx, file);
         if (!swfxml::convertSwfBytesToXml(ctx, file.span(), out))
             return failed(input, ctx.failure.describe());
         out.commit();
@@ -106,11 +105,7 @@ Outcome xmlToSwf(const std::string& input, const std::string& output) {
             swfxml::SwfXmlReader ctx;
             // The text is given back as it is read and whole once read, making room for the
             // movie being written; a failure reads the file again to say what and where.
-            ctx.releaseInput = [&file] { file.releaseBefore(file.span().size()); };
-            ctx.releaseInputRange = [&file](std::size_t begin, std::size_t end) {
-                file.releaseRange(begin, end);
-            };
-            ctx.restoreInput = [&file] { file.restore(); };
+            swfxml::givesBackAsRead(ctx, file);
             if (!swfxml::convertXmlToSwfBytes(ctx, text, swf, false))
                 return failed(input, ctx.failure.describe());
         }

@@ -925,6 +925,20 @@ bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, SwfBuffer& s
     return !second.any;
 }
 
+void givesBackAsRead(SwfXmlWriter& ctx, SwfFileInMemory& file) {
+    ctx.releaseInput = [&file] { file.release(); };
+    ctx.releaseInputBefore = [&file](std::size_t offset) { file.releaseBefore(offset); };
+}
+
+void givesBackAsRead(SwfXmlReader& ctx, SwfFileInMemory& file) {
+    // Given back, not unmapped, once read: the text may be read again into the same place.
+    ctx.releaseInput = [&file] { file.releaseBefore(file.span().size()); };
+    ctx.releaseInputRange = [&file](std::size_t begin, std::size_t end) {
+        file.releaseRange(begin, end);
+    };
+    ctx.restoreInput = [&file] { file.restore(); };
+}
+
 bool convertXmlToSwf(SwfXmlReader& ctx, std::string_view text, const std::string& outputPath,
                      bool parseAsUtf8) {
     SwfBuffer swf;

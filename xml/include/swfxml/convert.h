@@ -16,6 +16,10 @@
 #include <utility>
 #include <vector>
 
+namespace libswf {
+class SwfFileInMemory;
+}
+
 namespace swfxml {
 
 // Why the last conversion failed: a reason and, for XML input, where.
@@ -125,6 +129,11 @@ bool convertXmlToSwf(SwfXmlReader& ctx, std::string_view text, const std::string
 // The same into memory.
 bool convertXmlToSwfBytes(SwfXmlReader& ctx, std::string_view text, libswf::SwfBuffer& swf,
                           bool parseAsUtf8);
+
+// Sets the context converting the file's bytes to give their memory back as they are read
+// and once read. A reader's text is read again from the file should a failure need it.
+void givesBackAsRead(SwfXmlWriter& ctx, libswf::SwfFileInMemory& file);
+void givesBackAsRead(SwfXmlReader& ctx, libswf::SwfFileInMemory& file);
 
 // Prints the tag's element as a child of the parent.
 void writeTag(SwfXmlWriter& ctx, const libswf::SwfTag& tag, SwfXmlOut& parent);
