@@ -370,44 +370,50 @@ int run(const fs::path& corpus, int runs, int startupRuns, bool batch, bool peak
     Totals toXml, toSwf, toFws;
     for (int r = 0; r < runs; ++r) {
         Totals x, s, f;
-        double cpu = cpuSeconds();
-        for (std::size_t i = 0; i < movies.size(); ++i) {
-            Movie& m = movies[i];
-            if (!m.ok)
-                continue;
-            const auto [convert, write] = swfToXml(m, outOf("to-xml", r, i, ".xml"), &x.times);
-            x.seconds += convert + write;
-            if (convert + write < m.toXml) {
-                m.toXml = convert + write;
-                m.toXmlWrite = write;
+        // One pass over every movie: convert(i, times) gives the seconds of converting and
+        // of writing the file; keep(m, convert, write) records the movie's best.
+        const auto pass = [&](Totals& totals, const auto& convert, const auto& keep) {
+            const double cpu = cpuSeconds();
+            for (std::size_t i = 0; i < movies.size(); ++i) {
+                Movie& m = movies[i];
+                if (!m.ok)
+                    continue;
+                const auto [seconds, write] = convert(i, &totals.times);
+                totals.seconds += seconds + write;
+                keep(m, seconds, write);
             }
-        }
-        x.cpu = cpuSeconds() - cpu;
-        cpu = cpuSeconds();
-        for (std::size_t i = 0; i < movies.size(); ++i) {
-            Movie& m = movies[i];
-            if (!m.ok)
-                continue;
-            const auto [convert, write] =
-                xmlToSwf(xmlOf(i), outOf("to-swf", r, i, ".swf"), &s.times);
-            s.seconds += convert + write;
-            if (convert + write < m.toSwf) {
-                m.toSwf = convert + write;
-                m.toSwfWrite = write;
-            }
-        }
-        s.cpu = cpuSeconds() - cpu;
-        cpu = cpuSeconds();
-        for (std::size_t i = 0; i < movies.size(); ++i) {
-            Movie& m = movies[i];
-            if (!m.ok)
-                continue;
-            const auto [convert, write] =
-                xmlToSwf(fwsOf(i), outOf("to-fws", r, i, ".swf"), &f.times);
-            f.seconds += convert + write;
-            m.toFws = std::min(m.toFws, convert + write);
-        }
-        f.cpu = cpuSeconds() - cpu;
+            totals.cpu = cpuSeconds() - cpu;
+        };
+        pass(
+            x,
+            [&](std::size_t i, swfxml::SwfXmlTimes* times) {
+                return swfToXml(movies[i], outOf("to-xml", r, i, ".xml"), times);
+            },
+            [](Movie& m, double convert, double write) {
+                if (convert + write < m.toXml) {
+                    m.toXml = convert + write;
+                    m.toXmlWrite = write;
+                }
+            });
+        pass(
+            s,
+            [&](std::size_t i, swfxml::SwfXmlTimes* times) {
+                return xmlToSwf(xmlOf(i), outOf("to-swf", r, i, ".swf"), times);
+            },
+            [](Movie& m, double convert, double write) {
+                if (convert + write < m.toSwf) {
+                    m.toSwf = convert + write;
+                    m.toSwfWrite = write;
+                }
+            });
+        pass(
+            f,
+            [&](std::size_t i, swfxml::SwfXmlTimes* times) {
+                return xmlToSwf(fwsOf(i), outOf("to-fws", r, i, ".swf"), times);
+            },
+            [](Movie& m, double convert, double write) {
+                m.toFws = std::min(m.toFws, convert + write);
+            });
         if (r == 0 || x.seconds < toXml.seconds)
             toXml = x;
         if (r == 0 || s.seconds < toSwf.seconds)
