@@ -68,15 +68,6 @@ using bench::secondsSince;
 
 namespace {
 
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) {
-        return double(t.tv_sec) + double(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // The current ("VmRSS") or the largest ("VmHWM") resident set of this process's memory, in
 // bytes. Unlike getrusage's maximum, which a process started by posix_spawn inherits from
 // its parent, these belong to the program's own memory alone.
@@ -411,7 +402,7 @@ int run(const fs::path& corpus, int runs, int startupRuns, bool batch, bool peak
         // One pass over every movie: convert(i, times) gives the seconds of converting and
         // of writing the file; keep(m, convert, write) records the movie's best.
         const auto pass = [&](Totals& totals, const auto& convert, const auto& keep) {
-            const double cpu = cpuSeconds();
+            const double cpu = bench::cpuSeconds();
             for (std::size_t i = 0; i < movies.size(); ++i) {
                 Movie& m = movies[i];
                 if (!m.ok)
@@ -420,7 +411,7 @@ int run(const fs::path& corpus, int runs, int startupRuns, bool batch, bool peak
                 totals.seconds += seconds + write;
                 keep(m, seconds, write);
             }
-            totals.cpu = cpuSeconds() - cpu;
+            totals.cpu = bench::cpuSeconds() - cpu;
         };
         pass(
             x,

@@ -46,23 +46,12 @@ double peak() {
     return static_cast<double>(bench::peakRssBytes());
 }
 
-// Seconds of processor time this process has used: on a machine busy with other work it says
-// more about the work measured than the clock does.
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // Runs f, giving its wall-clock seconds as "seconds" and its processor seconds as "cpu".
 template <class F>
 Values timed(F&& f) {
-    const double cpu = cpuSeconds();
+    const double cpu = bench::cpuSeconds();
     const double seconds = timeOnce(f);
-    return {{"seconds", seconds}, {"cpu", cpuSeconds() - cpu}};
+    return {{"seconds", seconds}, {"cpu", bench::cpuSeconds() - cpu}};
 }
 
 std::string scratchFolder() {

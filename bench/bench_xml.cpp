@@ -54,17 +54,6 @@ double peak() {
     return static_cast<double>(bench::peakRssBytes());
 }
 
-// Seconds of processor time this process has used, in user and kernel mode: on a machine
-// that is busy with other work it says more about the conversion than the clock does.
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) {
-        return double(t.tv_sec) + double(t.tv_usec) / 1e6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 std::size_t countTags(const SwfTags& tags) {
     std::size_t n = tags.size();
     for (const auto& tag : tags)
@@ -97,7 +86,7 @@ Values movieFacts(const std::string& swfPath) {
 // What cli/jobs.cpp swfToXml does.
 Values swfToXml(const std::string& input, const std::string& output) {
     const double start = peak();
-    const double cpu = cpuSeconds();
+    const double cpu = bench::cpuSeconds();
     std::string text;
     const double convert = timeOnce([&] {
         swfxml::SwfXmlWriter ctx;
@@ -112,7 +101,7 @@ Values swfToXml(const std::string& input, const std::string& output) {
     return {{"convert", convert},
             {"write", write},
             {"total", convert + write},
-            {"cpu", cpuSeconds() - cpu},
+            {"cpu", bench::cpuSeconds() - cpu},
             {"start_rss", start},
             {"peak_rss", peak()},
             {"bytes", static_cast<double>(text.size())}};
@@ -121,7 +110,7 @@ Values swfToXml(const std::string& input, const std::string& output) {
 // What cli/jobs.cpp xmlToSwf does.
 Values xmlToSwf(const std::string& input, const std::string& output) {
     const double start = peak();
-    const double cpu = cpuSeconds();
+    const double cpu = bench::cpuSeconds();
     SwfBuffer swf;
     const double convert = timeOnce([&] {
         const SwfMappedFile file(input);
@@ -136,7 +125,7 @@ Values xmlToSwf(const std::string& input, const std::string& output) {
     return {{"convert", convert},
             {"write", write},
             {"total", convert + write},
-            {"cpu", cpuSeconds() - cpu},
+            {"cpu", bench::cpuSeconds() - cpu},
             {"start_rss", start},
             {"peak_rss", peak()},
             {"bytes", static_cast<double>(swf.size())}};
